@@ -1,0 +1,45 @@
+#include "ScriptedInteraction.h"
+
+UserInteraction::AlertButton ScriptedInteraction::runCriticalAlert(const QString &title, const QString &message,
+                                                                   const QString &defaultButton,
+                                                                   const QString &alternateButton)
+{
+    alerts.append({title, message, defaultButton, alternateButton});
+    if (alertAnswers.empty())
+        return AlertButton::Default;
+    const AlertButton answer = alertAnswers.front();
+    alertAnswers.pop_front();
+    return answer;
+}
+
+void ScriptedInteraction::beep()
+{
+    ++beeps;
+}
+
+std::optional<QString> ScriptedInteraction::chooseFolder(const QString &startFolder)
+{
+    folderRequests.append(startFolder);
+    if (folderAnswers.empty())
+        return std::nullopt;
+    auto answer = folderAnswers.front();
+    folderAnswers.pop_front();
+    return answer;
+}
+
+void ScriptedInteraction::beginSavePanel(const SavePanelRequest &request,
+                                         std::function<void(std::optional<QString>)> done)
+{
+    savePanelRequests.append(request);
+    std::optional<QString> answer;
+    if (!savePanelAnswers.empty()) {
+        answer = savePanelAnswers.front();
+        savePanelAnswers.pop_front();
+    }
+    done(answer);
+}
+
+void ScriptedInteraction::terminate()
+{
+    terminated = true;
+}

@@ -1,0 +1,21 @@
+#include "UserInteraction.h"
+
+#include <QtGlobal>
+
+namespace {
+UserInteraction *s_current = nullptr;
+}
+
+UserInteraction &UserInteraction::current()
+{
+    // A core that reaches for the user before a front end installed its interaction is a programming error.
+    Q_ASSERT_X(s_current, "UserInteraction::current", "no interaction installed");
+    if (!s_current)
+        qFatal("UserInteraction::current: no interaction installed");
+    return *s_current;
+}
+
+void UserInteraction::setCurrent(UserInteraction *interaction)
+{
+    s_current = interaction;
+}

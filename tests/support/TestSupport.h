@@ -1,0 +1,50 @@
+#pragma once
+
+#include "app/ExportChoices.h"
+#include "library/Song.h"
+#include "platform/ScriptedInteraction.h"
+#include "platform/UserDefaults.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <memory>
+
+// Everything the core reaches through globals, made fresh for one test: a home folder and a settings store in
+// a temporary folder (defaults registered), scripted user interaction, export choices set as the main ones,
+// the application's own string table. The destructor puts the previous globals back.
+class CoreEnvironment
+{
+public:
+    CoreEnvironment();
+    ~CoreEnvironment();
+
+    QString home() const { return m_home; }
+    QString path(const QString &relative) const; // inside the temporary folder
+
+    UserDefaults &store() { return *m_store; }
+    ScriptedInteraction &interaction() { return m_interaction; }
+    ExportChoices &choices() { return m_choices; }
+
+    // Sets both the field list and the sort list.
+    void setFields(const QStringList &fields, const QStringList &sort);
+
+private:
+    QTemporaryDir m_dir;
+    QString m_home;
+    QByteArray m_oldHome;
+    QByteArray m_oldConfig;
+    std::unique_ptr<UserDefaults> m_store;
+    ScriptedInteraction m_interaction;
+    ExportChoices m_choices;
+};
+
+SongPtr makeSong(const Song::Values &values);
+
+QByteArray readFileBytes(const QString &path);
+void writeFileBytes(const QString &path, const QByteArray &bytes);
+
+// The bundled sample library.
+QString sampleLibraryPath();
