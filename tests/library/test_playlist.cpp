@@ -84,9 +84,10 @@ TEST(Playlists, BuiltFromTheLibraryOneRecordPerEntry)
     // The two discs interleave by track number.
     const auto tango = library.getPlaylist(u"Tango Night"_s);
     ASSERT_TRUE(tango);
-    ASSERT_EQ(tango->getAlbums().size(), 1);
+    const AlbumList tangoAlbums = tango->getAlbums();
+    ASSERT_EQ(tangoAlbums.size(), 1);
     QList<int> numbers;
-    for (const SongPtr &s : tango->getAlbums().first())
+    for (const SongPtr &s : tangoAlbums.first())
         numbers.append(s->getTrackNumber());
     EXPECT_EQ(numbers, (QList<int>{1, 1, 2, 2, 3, 3}));
 }
