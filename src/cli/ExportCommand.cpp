@@ -268,12 +268,16 @@ int run(const QStringList &arguments)
         if (format == u"html"_s) {
             // Each page set in a folder of its own, so that further pages of two playlists never collide.
             const QString folder = dir + u'/' + PathUtils::stringByDeletingPathExtension(name);
+            const bool existed = QFileInfo::exists(folder);
             if (!QDir().mkpath(folder)) {
                 printError(u"cannot make the folder "_s + folder);
                 interaction.terminate();
                 return;
             }
             exportOne(format, folder + u'/' + name, playlist, albumBased);
+            // A playlist with nothing to show writes no page; leave no empty folder behind for it.
+            if (!existed)
+                QDir().rmdir(folder);
         } else {
             exportOne(format, dir + u'/' + name, playlist, albumBased);
         }
