@@ -1,0 +1,106 @@
+#include "WidgetInteraction.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QGridLayout>
+#include <QMessageBox>
+#include <QPushButton>
+
+using namespace Qt::StringLiterals;
+
+QWidget *WidgetInteraction::dialogParent() const
+{
+    if (m_mainWindow && m_mainWindow->isVisible())
+        return m_mainWindow;
+    return QApplication::activeWindow();
+}
+
+UserInteraction::AlertButton WidgetInteraction::runCriticalAlert(
+    const QString &title, const QString &message, const QString &defaultButton, const QString &alternateButton)
+{
+    QMessageBox box(QMessageBox::Critical, title, QString(), QMessageBox::NoButton, dialogParent());
+    box.setTextFormat(Qt::RichText);
+    box.setText(u"<b>"_s + title.toHtmlEscaped() + u"</b>"_s);
+    box.setInformativeText(message);
+    // A message box is as wide as its short title; the messages need room to read well.
+    if (auto *grid = qobject_cast<QGridLayout *>(box.layout()))
+        grid->addItem(new QSpacerItem(420, 0, QSizePolicy::Minimum, QSizePolicy::Minimum), grid->rowCount(), 0, 1,
+            grid->columnCount());
+    QPushButton *defaultChoice = box.addButton(defaultButton, QMessageBox::AcceptRole);
+    QPushButton *alternateChoice = nullptr;
+    if (!alternateButton.isEmpty())
+        alternateChoice = box.addButton(alternateButton, QMessageBox::RejectRole);
+    box.setDefaultButton(defaultChoice);
+    // Escape means the alternate button where there is one; a lone button is also the escape button.
+    box.setEscapeButton(alternateChoice ? alternateChoice : defaultChoice);
+    box.exec();
+    return alternateChoice && box.clickedButton() == alternateChoice ? AlertButton::Alternate : AlertButton::Default;
+}
+
+void WidgetInteraction::beep()
+{
+    QApplication::beep();
+}
+
+std::optional<QString> WidgetInteraction::chooseFolder(const QString &startFolder)
+{
+    const QString folder = QFileDialog::getExistingDirectory(
+        dialogParent(), u"Choose a Folder"_s, startFolder, QFileDialog::ShowDirsOnly);
+    if (folder.isEmpty())
+        return std::nullopt;
+    return folder;
+}
+
+QString WidgetInteraction::nameFilterFor(const QString &extension)
+{
+    QString kind;
+    if (extension == "html"_L1)
+        kind = u"HTML pages"_s;
+    else if (extension == "txt"_L1)
+        kind = u"Delimited text"_s;
+    else if (extension == "m3u"_L1)
+        kind = u"M3U playlists"_s;
+    else if (extension == "playlist"_L1)
+        kind = u"QTSS playlists"_s;
+    else
+        kind = u"Files"_s;
+    return kind + u" (*."_s + extension + u')';
+}
+
+QString WidgetInteraction::withRequiredExtension(const QString &path, const QString &extension)
+{
+    if (extension.isEmpty() || path.endsWith(u'.' + extension))
+        return path;
+    return path + u'.' + extension;
+}
+
+void WidgetInteraction::beginSavePanel(
+    const SavePanelRequest &request, std::function<void(std::optional<QString>)> done)
+{
+    auto *dialog = new QFileDialog(dialogParent(), u"Export Playlist"_s, request.startFolder);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setAcceptMode(QFileDialog::AcceptSave);
+    dialog->setFileMode(QFileDialog::AnyFile);
+    dialog->setNameFilter(nameFilterFor(request.requiredExtension));
+    dialog->setDefaultSuffix(request.requiredExtension);
+    dialog->setLabelText(QFileDialog::Accept, u"Export"_s);
+    dialog->selectFile(request.proposedName);
+    const QString extension = request.requiredExtension;
+    QObject::connect(dialog, &QFileDialog::finished, dialog, [dialog, extension, done](int result) {
+        const QStringList files = dialog->selectedFiles();
+        if (result != QDialog::Accepted || files.isEmpty()) {
+            done(std::nullopt);
+            return;
+        }
+        done(withRequiredExtension(files.first(), extension));
+    });
+    // open() makes the dialog window-modal on its parent: the main window is blocked, menus elsewhere are not.
+    dialog->open();
+}
+
+void WidgetInteraction::terminate()
+{
+    m_terminating = true;
+    // Before the event loop runs this does nothing; the start-up code checks isTerminating() instead.
+    QCoreApplication::exit(0);
+}

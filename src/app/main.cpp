@@ -1,0 +1,57 @@
+#include "PrefsPanel.h"
+#include "SLController.h"
+#include "WidgetInteraction.h"
+#include "platform/UserInteraction.h"
+
+#include <QApplication>
+#include <QIcon>
+#include <cstdio>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+bool displayAvailable()
+{
+    // Without any of these Qt would abort with a terse message of its own.
+    return qEnvironmentVariableIsSet("DISPLAY") || qEnvironmentVariableIsSet("WAYLAND_DISPLAY")
+        || qEnvironmentVariableIsSet("QT_QPA_PLATFORM");
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (!displayAvailable()) {
+        std::fputs("setlistry: no display found. For an export without a display use setlistry-export "
+                   "(setlistry-export --help tells how).\n",
+            stderr);
+        return 1;
+    }
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(u"Setlistry"_s);
+    QApplication::setApplicationDisplayName(u"Setlistry"_s);
+    QApplication::setApplicationVersion(QStringLiteral(SETLISTRY_VERSION));
+    QApplication::setDesktopFileName(u"setlistry"_s);
+    QApplication::setWindowIcon(QIcon(u":/icons/setlistry-256.png"_s));
+
+    WidgetInteraction interaction;
+    UserInteraction::setCurrent(&interaction);
+    SLController::initialize();
+
+    int status = 0;
+    {
+        SLController controller;
+        // Quitting in the library search ends here, before the controls were loaded: nothing is stored.
+        if (!interaction.isTerminating()) {
+            interaction.setMainWindow(&controller);
+            QObject::connect(
+                &app, &QCoreApplication::aboutToQuit, &controller, &SLController::applicationWillTerminate);
+            status = QApplication::exec();
+        }
+        PrefsPanel::destroySharedInstance();
+    }
+    UserInteraction::setCurrent(nullptr);
+    return status;
+}
