@@ -46,8 +46,9 @@ TEST(ExportChoices, FilledFromTheStoredLists)
         EXPECT_EQ(choices.getFieldOrder(), c.expectFields);
         EXPECT_EQ(choices.getSortOrder(), c.expectSort);
         EXPECT_EQ(choices.getExportOptions().size(), c.options);
-        if (c.options == 18)
+        if (c.options == 18) {
             EXPECT_EQ(choices.getExportOptions(), allSorted);
+        }
     }
 }
 
