@@ -47,8 +47,11 @@ public:
     // An integer value as 64-bit; 0 for every other type.
     qint64 int64Value() const;
     // An integer value as its full decimal text ("-12", "3000000000"); the empty text for every other type.
+    // The text is normalised: no "+", no leading zeros ("007" gives "7"), so it matches the "Tracks" keys.
+    // An <integer> whose text is not a decimal number within the 64-bit range reads as none.
     QString stringValue() const;
 
+    // <true/>: true; an integer: whether it is not 0; false for every other type.
     bool boolValue() const;
 
 private:

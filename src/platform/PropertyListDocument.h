@@ -6,7 +6,6 @@
 #include "PropertyList.h"
 
 #include <QtGlobal>
-
 #include <cstddef>
 #include <cstring>
 #include <memory>
@@ -42,8 +41,7 @@ private:
     bool m_mapped = false;
 };
 
-template<typename T>
-class PodArray
+template<typename T> class PodArray
 {
     static_assert(std::is_trivially_copyable_v<T>);
 
@@ -114,8 +112,14 @@ constexpr quint32 kKindBits = 4;
 constexpr quint32 kKindMask = (1u << kKindBits) - 1;
 constexpr quint32 kMaxKeyId = (1u << (32 - kKindBits)) - 1;
 
-inline quint32 nodeKind(const Node &n) { return n.head & kKindMask; }
-inline quint32 nodeKey(const Node &n) { return n.head >> kKindBits; }
+inline quint32 nodeKind(const Node &n)
+{
+    return n.head & kKindMask;
+}
+inline quint32 nodeKey(const Node &n)
+{
+    return n.head >> kKindBits;
+}
 
 struct Container
 {
@@ -149,7 +153,7 @@ public:
     using Node = plist_detail::Node;
 
     const Node &node(quint32 i) const { return m_nodes[i]; }
-    quint32 rootNode() const { return m_root; }
+    PlistValue rootValue() const { return PlistValue(this, m_root); }
 
     const plist_detail::Container &container(const Node &n) const { return m_containers[n.payload]; }
 
@@ -160,6 +164,13 @@ public:
         const quint32 begin = m_keyOffsets[id - 1];
         *utf8 = m_keyBytes.data() + begin;
         *size = m_keyOffsets[id] - begin;
+    }
+
+    bool keyEquals(quint32 id, const char *utf8, std::size_t size) const
+    {
+        const quint32 begin = m_keyOffsets[id - 1];
+        // No memcmp on an empty key: the key bytes may not even be allocated yet.
+        return m_keyOffsets[id] - begin == size && (!size || std::memcmp(m_keyBytes.data() + begin, utf8, size) == 0);
     }
 
     // The node of the last entry with key `id` in the dict node `dict`, or ~0u.
@@ -198,8 +209,8 @@ private:
 
     // Interned keys: id k (from 1) spans m_keyBytes[m_keyOffsets[k - 1], m_keyOffsets[k]).
     std::vector<char> m_keyBytes;
-    std::vector<quint32> m_keyOffsets{0};
-    std::vector<quint32> m_keyHashes{0};
+    std::vector<quint32> m_keyOffsets { 0 };
+    std::vector<quint32> m_keyHashes { 0 };
     std::vector<quint32> m_keySlots; // open addressing: key id, 0 for empty
 
     quint32 m_root = 0;
@@ -210,10 +221,6 @@ namespace plist_detail {
 quint32 hashKey(const char *p, std::size_t n);
 
 enum class SourceEncoding { Utf8, Latin1, Utf16LE, Utf16BE };
-
-// Parses UTF-8 input held in memory (`data[size]` must be readable and may hold anything). `declared` is
-// the encoding the bytes came in, against which the XML declaration is checked.
-std::unique_ptr<PropertyListDocument> parseUtf8(const char *data, std::size_t size, SourceEncoding declared);
 
 // Parses a file, streaming it through a small buffer when it is UTF-8.
 std::unique_ptr<PropertyListDocument> parseFile(int fd);

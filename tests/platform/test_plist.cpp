@@ -1,14 +1,11 @@
-#include "support/TestSupport.h"
-
 #include "platform/PropertyList.h"
+#include "support/TestSupport.h"
 
 #include <QDir>
 #include <QDirIterator>
 #include <QTemporaryDir>
-
-#include <gtest/gtest.h>
-
 #include <climits>
+#include <gtest/gtest.h>
 #include <optional>
 
 using namespace Qt::StringLiterals;
@@ -138,86 +135,88 @@ TEST(PropertyList, ReaderCases)
                                                "<dict><key>k</key><string>Sigur Rós 🎵</string></dict></plist>\n");
     const Case cases[] = {
         // Encodings
-        {"utf-8", inDict(k + "<string>Björk</string>"), u"Björk"_s},
-        {"utf-8 with bom", "\xEF\xBB\xBF" + inDict(k + "<string>Björk</string>"), u"Björk"_s},
-        {"no declaration", "<plist><dict>" + k + "<string>x</string></dict></plist>", u"x"_s},
-        {"bare dict root", "<dict>" + k + "<string>x</string></dict>", u"x"_s},
-        {"utf-16le", utf16(utf16Doc, false), u"Sigur Rós 🎵"_s},
-        {"utf-16be", utf16(utf16Doc, true), u"Sigur Rós 🎵"_s},
-        {"utf-16 unpaired surrogate", utf16(utf16Doc, false).replace("\xb5\xdf", 2, "A\x00", 2), std::nullopt},
-        {"utf-16 declared, no bom", utf16Doc.toUtf8(), std::nullopt},
-        {"iso-8859-1 declared", "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><plist><dict>" + k
-             + "<string>Caf\xE9 \xA9</string></dict></plist>",
-         u"Café ©"_s},
-        {"bad utf-8 byte", inDict(k + "<string>Bj\xF6rk</string>"), std::nullopt},
-        {"overlong utf-8", inDict(k + "<string>\xC0\xAF</string>"), std::nullopt},
-        {"encoded surrogate", inDict(k + "<string>\xED\xA0\x80</string>"), std::nullopt},
-        {"bad byte in a comment", inDict("<!-- \xFF -->" + k + "<string>x</string>"), std::nullopt},
-        {"other declared encoding",
-         "<?xml version=\"1.0\" encoding=\"windows-1252\"?><plist><dict>" + k + "<string>x</string></dict></plist>",
-         std::nullopt},
-        {"bom contradicts declaration",
-         "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><plist><dict></dict></plist>", std::nullopt},
-        {"declaration not first", " <?xml version=\"1.0\"?><plist><dict/></plist>", std::nullopt},
-        {"declaration without version", "<?xml encoding=\"UTF-8\"?><plist><dict/></plist>", std::nullopt},
+        { "utf-8", inDict(k + "<string>Björk</string>"), u"Björk"_s },
+        { "utf-8 with bom", "\xEF\xBB\xBF" + inDict(k + "<string>Björk</string>"), u"Björk"_s },
+        { "no declaration", "<plist><dict>" + k + "<string>x</string></dict></plist>", u"x"_s },
+        { "bare dict root", "<dict>" + k + "<string>x</string></dict>", u"x"_s },
+        { "utf-16le", utf16(utf16Doc, false), u"Sigur Rós 🎵"_s },
+        { "utf-16be", utf16(utf16Doc, true), u"Sigur Rós 🎵"_s },
+        { "utf-16 unpaired surrogate", utf16(utf16Doc, false).replace("\xb5\xdf", 2, "A\x00", 2), std::nullopt },
+        { "utf-16 declared, no bom", utf16Doc.toUtf8(), std::nullopt },
+        { "iso-8859-1 declared",
+            "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><plist><dict>" + k
+                + "<string>Caf\xE9 \xA9</string></dict></plist>",
+            u"Café ©"_s },
+        { "bad utf-8 byte", inDict(k + "<string>Bj\xF6rk</string>"), std::nullopt },
+        { "overlong utf-8", inDict(k + "<string>\xC0\xAF</string>"), std::nullopt },
+        { "encoded surrogate", inDict(k + "<string>\xED\xA0\x80</string>"), std::nullopt },
+        { "bad byte in a comment", inDict("<!-- \xFF -->" + k + "<string>x</string>"), std::nullopt },
+        { "other declared encoding",
+            "<?xml version=\"1.0\" encoding=\"windows-1252\"?><plist><dict>" + k + "<string>x</string></dict></plist>",
+            std::nullopt },
+        { "bom contradicts declaration",
+            "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><plist><dict></dict></plist>", std::nullopt },
+        { "declaration not first", " <?xml version=\"1.0\"?><plist><dict/></plist>", std::nullopt },
+        { "declaration without version", "<?xml encoding=\"UTF-8\"?><plist><dict/></plist>", std::nullopt },
         // References and entities
-        {"predefined entities", inDict(k + "<string>&lt;&gt;&amp;&apos;&quot;</string>"), u"<>&'\""_s},
-        {"character references", inDict(k + "<string>&#233;&#xe9;&#x1F3B5;&#38;</string>"), u"éé🎵&"_s},
-        {"reference to nul", inDict(k + "<string>&#0;</string>"), std::nullopt},
-        {"reference to a control", inDict(k + "<string>&#1;</string>"), std::nullopt},
-        {"reference to a surrogate", inDict(k + "<string>&#xD800;</string>"), std::nullopt},
-        {"reference beyond unicode", inDict(k + "<string>&#x110000;</string>"), std::nullopt},
-        {"reference without digits", inDict(k + "<string>&#x;</string>"), std::nullopt},
-        {"undeclared entity", inDict(k + "<string>&nbsp;</string>"), std::nullopt},
-        {"bare ampersand", inDict(k + "<string>a & b</string>"), std::nullopt},
-        {"unterminated reference", inDict(k + "<string>&amp</string>"), std::nullopt},
-        {"internal subset skipped",
-         "<!DOCTYPE plist [<!ENTITY e \"]>\"><!-- ]> --><?p ]>?>]><plist><dict>" + k
-             + "<string>x</string></dict></plist>",
-         u"x"_s},
-        {"declared entity never expanded",
-         "<!DOCTYPE plist [<!ENTITY e \"x\">]><plist><dict>" + k + "<string>&e;</string></dict></plist>",
-         std::nullopt},
-        {"second doctype", "<!DOCTYPE plist><!DOCTYPE plist><plist><dict/></plist>", std::nullopt},
-        {"doctype after the root", "<plist><dict/></plist><!DOCTYPE plist>", std::nullopt},
+        { "predefined entities", inDict(k + "<string>&lt;&gt;&amp;&apos;&quot;</string>"), u"<>&'\""_s },
+        { "character references", inDict(k + "<string>&#233;&#xe9;&#x1F3B5;&#38;</string>"), u"éé🎵&"_s },
+        { "reference to nul", inDict(k + "<string>&#0;</string>"), std::nullopt },
+        { "reference to a control", inDict(k + "<string>&#1;</string>"), std::nullopt },
+        { "reference to a surrogate", inDict(k + "<string>&#xD800;</string>"), std::nullopt },
+        { "reference beyond unicode", inDict(k + "<string>&#x110000;</string>"), std::nullopt },
+        { "reference without digits", inDict(k + "<string>&#x;</string>"), std::nullopt },
+        { "undeclared entity", inDict(k + "<string>&nbsp;</string>"), std::nullopt },
+        { "bare ampersand", inDict(k + "<string>a & b</string>"), std::nullopt },
+        { "unterminated reference", inDict(k + "<string>&amp</string>"), std::nullopt },
+        { "internal subset skipped",
+            "<!DOCTYPE plist [<!ENTITY e \"]>\"><!-- ]> --><?p ]>?>]><plist><dict>" + k
+                + "<string>x</string></dict></plist>",
+            u"x"_s },
+        { "declared entity never expanded",
+            "<!DOCTYPE plist [<!ENTITY e \"x\">]><plist><dict>" + k + "<string>&e;</string></dict></plist>",
+            std::nullopt },
+        { "second doctype", "<!DOCTYPE plist><!DOCTYPE plist><plist><dict/></plist>", std::nullopt },
+        { "doctype after the root", "<plist><dict/></plist><!DOCTYPE plist>", std::nullopt },
         // Markup within and between values
-        {"cdata", inDict(k + "<string>a<![CDATA[<b>&amp;]]]]><![CDATA[>]]></string>"), u"a<b>&amp;]]>"_s},
-        {"comments and pis", inDict("<!--c-->" + k + "<?p x?><string>a<!-- x -->b<?p?>c</string><!---->"),
-         u"abc"_s},
-        {"double hyphen in comment", inDict("<!-- a -- b -->" + k + "<string>x</string>"), std::nullopt},
-        {"xml pi inside", inDict(k + "<string>a<?xml version=\"1.0\"?></string>"), std::nullopt},
-        {"cdata outside a value", inDict("<![CDATA[x]]>" + k + "<string>x</string>"), std::nullopt},
-        {"]]> in text", inDict(k + "<string>a]]>b</string>"), std::nullopt},
-        {"lone > in text", inDict(k + "<string>a>b]></string>"), u"a>b]>"_s},
-        {"line ends", inDict(k + "<string>a\r\nb\rc\nd&#13;e<![CDATA[\r\n]]></string>"), u"a\nb\nc\nd\re\n"_s},
-        {"attributes", "<plist version='1.0' x=\"&amp;\"><dict >" + k + "<string >x</string ></dict></plist >",
-         u"x"_s},
-        {"attribute without quotes", "<plist version=1.0><dict/></plist>", std::nullopt},
-        {"entity in key", inDict("<key>&#107;</key><string>x</string>"), u"x"_s},
+        { "cdata", inDict(k + "<string>a<![CDATA[<b>&amp;]]]]><![CDATA[>]]></string>"), u"a<b>&amp;]]>"_s },
+        { "comments and pis", inDict("<!--c-->" + k + "<?p x?><string>a<!-- x -->b<?p?>c</string><!---->"), u"abc"_s },
+        { "double hyphen in comment", inDict("<!-- a -- b -->" + k + "<string>x</string>"), std::nullopt },
+        { "xml pi inside", inDict(k + "<string>a<?xml version=\"1.0\"?></string>"), std::nullopt },
+        { "cdata outside a value", inDict("<![CDATA[x]]>" + k + "<string>x</string>"), std::nullopt },
+        { "]]> in text", inDict(k + "<string>a]]>b</string>"), std::nullopt },
+        { "lone > in text", inDict(k + "<string>a>b]></string>"), u"a>b]>"_s },
+        { "line ends", inDict(k + "<string>a\r\nb\rc\nd&#13;e<![CDATA[\r\n]]></string>"), u"a\nb\nc\nd\re\n"_s },
+        { "attributes", "<plist version='1.0' x=\"&amp;\"><dict >" + k + "<string >x</string ></dict></plist >",
+            u"x"_s },
+        { "attribute without quotes", "<plist version=1.0><dict/></plist>", std::nullopt },
+        { "entity in key", inDict("<key>&#107;</key><string>x</string>"), u"x"_s },
+        { "text starting with U+FEFF", inDict(k + "<string>\xEF\xBB\xBF&#xFEFF;x\xEF\xBB\xBF</string>"),
+            u"\uFEFF\uFEFFx\uFEFF"_s },
         // Structure
-        {"empty string", inDict(k + "<string/>"), u""_s},
-        {"empty string pair", inDict(k + "<string></string>"), u""_s},
-        {"empty containers", inDict(k + "<string>x</string><key>a</key><array/><key>d</key><dict/>"), u"x"_s},
-        {"true with content", inDict(k + "<true>x</true>"), std::nullopt},
-        {"mismatched end tag", inDict(k + "<string>x</strin>"), std::nullopt},
-        {"mismatched container end", "<plist><dict>" + k + "<array></dict></array></plist>", std::nullopt},
-        {"key without value", inDict(k), std::nullopt},
-        {"two keys", inDict(k + k + "<string>x</string>"), std::nullopt},
-        {"value without key", inDict("<string>x</string>"), std::nullopt},
-        {"key in an array", "<plist><dict>" + k + "<array><key>x</key></array></dict></plist>", std::nullopt},
-        {"unknown element", inDict(k + "<strong>x</strong>"), std::nullopt},
-        {"element inside a string", inDict(k + "<string>a<b/>c</string>"), std::nullopt},
-        {"text between elements", inDict(k + "x<string>x</string>"), std::nullopt},
-        {"second root in plist", "<plist><dict/><dict/></plist>", std::nullopt},
-        {"second root element", "<plist><dict/></plist><plist><dict/></plist>", std::nullopt},
-        {"text after the root", "<plist><dict/></plist>x", std::nullopt},
-        {"trailing comment", "<plist><dict/></plist><!-- end -->\n", u""_s},
-        {"plist inside a dict", inDict(k + "<plist><dict/></plist>"), std::nullopt},
-        {"root not a dict", "<plist><array/></plist>", std::nullopt},
-        {"root a string", "<plist><string>x</string></plist>", std::nullopt},
-        {"empty plist", "<plist/>", std::nullopt},
-        {"empty input", "", std::nullopt},
-        {"only a declaration", "<?xml version=\"1.0\"?>", std::nullopt},
+        { "empty string", inDict(k + "<string/>"), u""_s },
+        { "empty string pair", inDict(k + "<string></string>"), u""_s },
+        { "empty containers", inDict(k + "<string>x</string><key>a</key><array/><key>d</key><dict/>"), u"x"_s },
+        { "true with content", inDict(k + "<true>x</true>"), std::nullopt },
+        { "mismatched end tag", inDict(k + "<string>x</strin>"), std::nullopt },
+        { "mismatched container end", "<plist><dict>" + k + "<array></dict></array></plist>", std::nullopt },
+        { "key without value", inDict(k), std::nullopt },
+        { "two keys", inDict(k + k + "<string>x</string>"), std::nullopt },
+        { "value without key", inDict("<string>x</string>"), std::nullopt },
+        { "key in an array", "<plist><dict>" + k + "<array><key>x</key></array></dict></plist>", std::nullopt },
+        { "unknown element", inDict(k + "<strong>x</strong>"), std::nullopt },
+        { "element inside a string", inDict(k + "<string>a<b/>c</string>"), std::nullopt },
+        { "text between elements", inDict(k + "x<string>x</string>"), std::nullopt },
+        { "second root in plist", "<plist><dict/><dict/></plist>", std::nullopt },
+        { "second root element", "<plist><dict/></plist><plist><dict/></plist>", std::nullopt },
+        { "text after the root", "<plist><dict/></plist>x", std::nullopt },
+        { "trailing comment", "<plist><dict/></plist><!-- end -->\n", u""_s },
+        { "plist inside a dict", inDict(k + "<plist><dict/></plist>"), std::nullopt },
+        { "root not a dict", "<plist><array/></plist>", std::nullopt },
+        { "root a string", "<plist><string>x</string></plist>", std::nullopt },
+        { "empty plist", "<plist/>", std::nullopt },
+        { "empty input", "", std::nullopt },
+        { "only a declaration", "<?xml version=\"1.0\"?>", std::nullopt },
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
@@ -240,28 +239,28 @@ TEST(PropertyList, Integers)
         const char *decimal;
     };
     const Case cases[] = {
-        {"42", true, 42, 42, "42"},
-        {" \n\t-7\r\n ", true, -7, -7, "-7"},
-        {"+5", true, 5, 5, "5"},
-        {"007", true, 7, 7, "7"},
-        {"-0", true, 0, 0, "0"},
-        {"&#52;2", true, 42, 42, "42"},
-        {"2147483647", true, INT_MAX, INT_MAX, "2147483647"},
-        {"2147483648", true, 2147483648LL, INT_MAX, "2147483648"},
-        {"-2147483649", true, -2147483649LL, INT_MIN, "-2147483649"},
-        {"3221225472", true, 3221225472LL, INT_MAX, "3221225472"},
-        {"9223372036854775807", true, LLONG_MAX, INT_MAX, "9223372036854775807"},
-        {"-9223372036854775808", true, LLONG_MIN, INT_MIN, "-9223372036854775808"},
-        {"9223372036854775808", false, 0, 0, ""},
-        {"-9223372036854775809", false, 0, 0, ""},
-        {"123456789012345678901234567890", false, 0, 0, ""},
-        {"12a", false, 0, 0, ""},
-        {"1 2", false, 0, 0, ""},
-        {"0x10", false, 0, 0, ""},
-        {"1.5", false, 0, 0, ""},
-        {"--1", false, 0, 0, ""},
-        {"+", false, 0, 0, ""},
-        {"", false, 0, 0, ""},
+        { "42", true, 42, 42, "42" },
+        { " \n\t-7\r\n ", true, -7, -7, "-7" },
+        { "+5", true, 5, 5, "5" },
+        { "007", true, 7, 7, "7" },
+        { "-0", true, 0, 0, "0" },
+        { "&#52;2", true, 42, 42, "42" },
+        { "2147483647", true, INT_MAX, INT_MAX, "2147483647" },
+        { "2147483648", true, 2147483648LL, INT_MAX, "2147483648" },
+        { "-2147483649", true, -2147483649LL, INT_MIN, "-2147483649" },
+        { "3221225472", true, 3221225472LL, INT_MAX, "3221225472" },
+        { "9223372036854775807", true, LLONG_MAX, INT_MAX, "9223372036854775807" },
+        { "-9223372036854775808", true, LLONG_MIN, INT_MIN, "-9223372036854775808" },
+        { "9223372036854775808", false, 0, 0, "" },
+        { "-9223372036854775809", false, 0, 0, "" },
+        { "123456789012345678901234567890", false, 0, 0, "" },
+        { "12a", false, 0, 0, "" },
+        { "1 2", false, 0, 0, "" },
+        { "0x10", false, 0, 0, "" },
+        { "1.5", false, 0, 0, "" },
+        { "--1", false, 0, 0, "" },
+        { "+", false, 0, 0, "" },
+        { "", false, 0, 0, "" },
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.text);
@@ -291,7 +290,7 @@ TEST(PropertyList, TruncatedFilesAreUnreadable)
     // The same through the file reader, whose buffer ends in other places.
     QTemporaryDir dir;
     const QString path = dir.filePath(u"cut.xml"_s);
-    for (qsizetype n : {qsizetype(0), qsizetype(1), complete / 2, complete - 1}) {
+    for (qsizetype n : { qsizetype(0), qsizetype(1), complete / 2, complete - 1 }) {
         writeFileBytes(path, whole.left(n));
         EXPECT_FALSE(readPropertyList(path)) << n;
     }
@@ -319,7 +318,7 @@ TEST(PropertyList, DeepNestingDoesNotExhaustTheStack)
 
 TEST(PropertyList, DuplicateKeysLastWins)
 {
-    for (const int extra : {0, 200}) { // small dicts are scanned, large ones use an index
+    for (const int extra : { 0, 200 }) { // small dicts are scanned, large ones use an index
         SCOPED_TRACE(extra);
         QByteArray body = "<key>dup</key><string>first</string>";
         for (int i = 0; i < extra; ++i)
@@ -344,7 +343,8 @@ TEST(PropertyList, KeysMatchExactlyInEveryForm)
 {
     const auto plist = readPropertyListFromData(
         inDict("<key>Café</key><integer>1</integer><key>🎵</key><integer>2</integer><key/><integer>3</integer>"
-               "<key>a&amp;b</key><integer>4</integer>"));
+               "<key>a&amp;b</key><integer>4</integer><key>\xEF\xBB\xBF"
+               "bom</key><integer>5</integer>"));
     ASSERT_TRUE(plist);
     const PlistValue root = plist->root();
     EXPECT_EQ(root.value(u"Café").intValue(), 1);
@@ -355,6 +355,8 @@ TEST(PropertyList, KeysMatchExactlyInEveryForm)
     EXPECT_EQ(root.value(u"a&b").intValue(), 4);
     EXPECT_TRUE(root.value(QStringView(u"\xD83C")).isNone()); // a lone surrogate matches nothing
     EXPECT_EQ(root.keyAt(1), u"🎵"_s);
+    EXPECT_EQ(root.keyAt(4), u"\uFEFFbom"_s);
+    EXPECT_EQ(root.value(root.keyAt(4)).intValue(), 5);
 }
 
 TEST(PropertyList, AccessorsOnOtherTypesAnswerEmpty)
@@ -380,7 +382,7 @@ TEST(PropertyList, AccessorsOnOtherTypesAnswerEmpty)
     EXPECT_TRUE(array.valueAt(1).isDict());
     EXPECT_EQ(array.valueAt(2).valueAt(0).toString(), u"deep"_s);
 
-    for (const PlistValue &v : {none, string, integer, real}) {
+    for (const PlistValue &v : { none, string, integer, real }) {
         EXPECT_EQ(v.count(), 0);
         EXPECT_TRUE(v.value(u"entities").isNone());
         EXPECT_TRUE(v.valueAt(0).isNone());
@@ -406,8 +408,8 @@ TEST(PropertyList, FilesReadLikeBytes)
     QByteArray body;
     for (int i = 0; i < 6000; ++i) {
         body += "<key>" + QByteArray::number(i) + "</key><dict><key>Name</key><string>Mötley Crüe &#38; "
-              + QByteArray("é").repeated(i % 7) + "🎵</string><key>Track ID</key><integer>"
-              + QByteArray::number(i) + "</integer><!-- " + QByteArray(i % 50, '.') + " --></dict>\r\n";
+            + QByteArray("é").repeated(i % 7) + "🎵</string><key>Track ID</key><integer>" + QByteArray::number(i)
+            + "</integer><!-- " + QByteArray(i % 50, '.') + " --></dict>\r\n";
     }
     body += "<key>long</key><string>" + QByteArray("ü&lt;").repeated(200'000) + "</string>";
     const QByteArray bytes = inDict(body);
@@ -420,7 +422,7 @@ TEST(PropertyList, FilesReadLikeBytes)
     EXPECT_EQ(fromFile->root().value(u"long").toString().size(), 400'000);
     EXPECT_EQ(dump(fromFile), dump(readPropertyListFromData(bytes)));
 
-    for (const char *name : {"latin1.xml", "utf16le.xml", "utf16be.xml", "crlf.xml"}) {
+    for (const char *name : { "latin1.xml", "utf16le.xml", "utf16be.xml", "crlf.xml" }) {
         SCOPED_TRACE(name);
         const auto plist = readPropertyList(fixture(name));
         ASSERT_TRUE(plist);
@@ -430,7 +432,13 @@ TEST(PropertyList, FilesReadLikeBytes)
     EXPECT_EQ(readPropertyList(fixture("utf16be.xml"))->root().value(u"Name").toString(), u"Sigur Rós 🎵 ☺"_s);
     EXPECT_EQ(readPropertyList(fixture("crlf.xml"))->root().value(u"lines").toString(), u"a\nb\nc\nd\ref\ng"_s);
 
-    // A multi-byte character cut by the end of the file.
+    // A malformed byte far into the file, and a multi-byte character cut by the end of the file.
+    for (const qsizetype at : { bytes.size() / 2, bytes.size() - 100 }) {
+        QByteArray bad = bytes;
+        bad[at] = '\xFF';
+        writeFileBytes(path, bad);
+        EXPECT_FALSE(readPropertyList(path)) << at;
+    }
     writeFileBytes(path, inDict("<key>k</key><string>x</string>") + "\xC3");
     EXPECT_FALSE(readPropertyList(path));
     EXPECT_FALSE(readPropertyList(dir.filePath(u"missing.xml"_s)));
