@@ -100,6 +100,10 @@ int main(int argc, char *argv[])
     const XMLAccessor accessor(library);
     const double loadMs = double(timer.nsecsElapsed()) / 1e6;
     const QString master = accessor.getPlaylistNames().value(0);
+    if (!accessor.getPlaylist(master)) {
+        std::fprintf(stderr, "no playlist in %s\n", qPrintable(library));
+        return 1;
+    }
 
     std::vector<double> build, sort, baseBuild, baseSort;
     qsizetype songCount = 0, albumCount = 0;
