@@ -5,6 +5,7 @@
 //
 // Without --library a library of N tracks (default 50000) is generated with bench/generate_library.py.
 
+#include "BenchSupport.h"
 #include "app/ExportChoices.h"
 #include "app/Preferences.h"
 #include "html/HTML.h"
@@ -86,23 +87,15 @@ int main(int argc, char **argv)
     QTemporaryDir dir;
     if (libraryPath.isEmpty()) {
         libraryPath = dir.filePath(u"iTunes Music Library.xml"_s);
-        const int rc = QProcess::execute(u"python3"_s,
-                                         {QStringLiteral(SETLISTRY_LIBRARY_GENERATOR), u"--tracks"_s,
-                                          QString::number(tracks), u"--out"_s, libraryPath});
-        if (rc != 0) {
-            std::fprintf(stderr, "could not generate the library (python3 exit status %d)\n", rc);
+        if (!BenchSupport::generateLibrary(libraryPath, tracks))
             return 1;
-        }
     }
 
     // The core's globals, as the front ends set them, over a throw-away settings file.
-    UserDefaults store(dir.filePath(u"settings.json"_s));
-    Preferences::registerDefaults(store);
-    UserDefaults::setStandardUserDefaults(&store);
-    ScriptedInteraction interaction;
-    UserInteraction::setCurrent(&interaction);
-    ExportChoices choices;
-    ExportChoices::setMain(&choices);
+    BenchSupport::CoreGlobals globals(dir.filePath(u"settings.json"_s));
+    UserDefaults &store = globals.store;
+    ExportChoices &choices = globals.choices;
+    ScriptedInteraction &interaction = globals.interaction;
     choices.getFieldOrder() = FieldVocabulary::offeredTitles(); // every field
     choices.getSortOrder() = {u"Artist"_s, u"Album"_s, u"Name"_s};
     store.setBool(false, Preferences::priTunesOrdering);

@@ -4,6 +4,7 @@
 //
 //     bench_library [--tracks N] [--library FILE] [--runs R]
 
+#include "BenchSupport.h"
 #include "app/ExportChoices.h"
 #include "app/Preferences.h"
 #include "library/SongSort.h"
@@ -35,8 +36,7 @@ QString generate(int tracks)
     const QString path = u"/tmp/setlistry-bench-%1.xml"_s.arg(tracks);
     if (!QFile::exists(path)) {
         std::printf("generating %d tracks into %s\n", tracks, qPrintable(path));
-        QProcess::execute(u"python3"_s, {QStringLiteral(SETLISTRY_LIBRARY_GENERATOR), u"--tracks"_s,
-                                         QString::number(tracks), u"--out"_s, path});
+        BenchSupport::generateLibrary(path, tracks);
     }
     return path;
 }
@@ -85,15 +85,8 @@ int main(int argc, char *argv[])
     if (library.isEmpty())
         library = generate(tracks);
 
-    UserDefaults store;
-    store.setPersistent(false);
-    Preferences::registerDefaults(store);
-    UserDefaults::setStandardUserDefaults(&store);
-    ScriptedInteraction interaction;
-    UserInteraction::setCurrent(&interaction);
-    ExportChoices choices;
-    choices.getSortOrder() = {u"Artist"_s, u"Album"_s, u"TrackNumber"_s};
-    ExportChoices::setMain(&choices);
+    BenchSupport::CoreGlobals globals;
+    globals.choices.getSortOrder() = {u"Artist"_s, u"Album"_s, u"TrackNumber"_s};
 
     QElapsedTimer timer;
     timer.start();
