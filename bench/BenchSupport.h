@@ -2,10 +2,10 @@
 
 // What every benchmark sets up: a generated library, and the core's globals as the front ends set them.
 
-#include "app/ExportChoices.h"
-#include "app/Preferences.h"
-#include "platform/ScriptedInteraction.h"
-#include "platform/UserDefaults.h"
+#include "core/settings/ExportChoices.h"
+#include "core/settings/Preferences.h"
+#include "support/ScriptedInteraction.h"
+#include "core/platform/UserDefaults.h"
 
 #include <QProcess>
 #include <QString>

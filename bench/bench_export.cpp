@@ -7,16 +7,16 @@
 // --dedupe-only skips the library and runs the duplicate removal figures alone.
 
 #include "BenchSupport.h"
-#include "app/ExportChoices.h"
-#include "app/Preferences.h"
-#include "export/DelimitedText.h"
-#include "export/M3U.h"
-#include "library/FieldVocabulary.h"
-#include "library/SongSort.h"
-#include "library/XMLAccessor.h"
-#include "platform/ScriptedInteraction.h"
-#include "platform/UserDefaults.h"
-#include "util/Common.h"
+#include "core/settings/ExportChoices.h"
+#include "core/settings/Preferences.h"
+#include "core/export/DelimitedText.h"
+#include "core/export/M3U.h"
+#include "core/fields/FieldVocabulary.h"
+#include "core/library/SongSort.h"
+#include "core/library/XMLAccessor.h"
+#include "support/ScriptedInteraction.h"
+#include "core/platform/UserDefaults.h"
+#include "core/export/Common.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -6,14 +6,14 @@
 // Without --library a library of N tracks (default 50000) is generated with bench/generate_library.py.
 
 #include "BenchSupport.h"
-#include "app/ExportChoices.h"
-#include "app/Preferences.h"
-#include "html/HTML.h"
-#include "library/FieldVocabulary.h"
-#include "library/SongSort.h"
-#include "library/XMLAccessor.h"
-#include "platform/ScriptedInteraction.h"
-#include "platform/UserDefaults.h"
+#include "core/settings/ExportChoices.h"
+#include "core/settings/Preferences.h"
+#include "core/html/HTML.h"
+#include "core/fields/FieldVocabulary.h"
+#include "core/library/SongSort.h"
+#include "core/library/XMLAccessor.h"
+#include "support/ScriptedInteraction.h"
+#include "core/platform/UserDefaults.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -5,12 +5,12 @@
 //     bench_library [--tracks N] [--library FILE] [--runs R]
 
 #include "BenchSupport.h"
-#include "app/ExportChoices.h"
-#include "app/Preferences.h"
-#include "library/SongSort.h"
-#include "library/XMLAccessor.h"
-#include "platform/ScriptedInteraction.h"
-#include "platform/UserDefaults.h"
+#include "core/settings/ExportChoices.h"
+#include "core/settings/Preferences.h"
+#include "core/library/SongSort.h"
+#include "core/library/XMLAccessor.h"
+#include "support/ScriptedInteraction.h"
+#include "core/platform/UserDefaults.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -8,7 +8,7 @@
 // Libraries are generated into the work directory (the build directory by default) by
 // bench/generate_library.py when missing.
 
-#include "platform/PropertyList.h"
+#include "core/plist/PropertyList.h"
 
 #include <QCoreApplication>
 #include <QFile>

@@ -2,7 +2,7 @@
 // the accessors agree with one another on whatever document comes out. The same entry point replays the
 // seed corpus in the unit tests (tests/platform/test_plist.cpp).
 
-#include "platform/PropertyList.h"
+#include "core/plist/PropertyList.h"
 
 #include <QByteArray>
 #include <QHash>

@@ -1,15 +1,15 @@
 #include "ExportCommand.h"
 
-#include "app/ExportChoices.h"
-#include "app/Preferences.h"
-#include "export/DelimitedText.h"
-#include "export/M3U.h"
-#include "export/QTSS.h"
-#include "html/HTML.h"
-#include "library/XMLAccessor.h"
-#include "platform/FileManager.h"
-#include "platform/PathUtils.h"
-#include "platform/UserDefaults.h"
+#include "core/settings/ExportChoices.h"
+#include "core/settings/Preferences.h"
+#include "core/export/DelimitedText.h"
+#include "core/export/M3U.h"
+#include "core/export/QTSS.h"
+#include "core/html/HTML.h"
+#include "core/library/XMLAccessor.h"
+#include "core/platform/FileManager.h"
+#include "core/platform/PathUtils.h"
+#include "core/platform/UserDefaults.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

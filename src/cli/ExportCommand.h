@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/UserInteraction.h"
+#include "core/platform/UserInteraction.h"
 
 #include <QString>
 #include <QStringList>

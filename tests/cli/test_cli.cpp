@@ -1,7 +1,7 @@
 #include "support/TestSupport.h"
 
 #include "cli/ExportCommand.h"
-#include "platform/Localization.h"
+#include "core/platform/Localization.h"
 
 #include <QDir>
 #include <QProcess>

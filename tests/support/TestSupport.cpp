@@ -1,7 +1,7 @@
 #include "TestSupport.h"
 
-#include "app/Preferences.h"
-#include "platform/Localization.h"
+#include "core/settings/Preferences.h"
+#include "core/platform/Localization.h"
 
 #include <QDir>
 #include <QFile>

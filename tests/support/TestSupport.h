@@ -1,9 +1,9 @@
 #pragma once
 
-#include "app/ExportChoices.h"
-#include "library/Song.h"
-#include "platform/ScriptedInteraction.h"
-#include "platform/UserDefaults.h"
+#include "core/settings/ExportChoices.h"
+#include "core/library/Song.h"
+#include "ScriptedInteraction.h"
+#include "core/platform/UserDefaults.h"
 
 #include <QByteArray>
 #include <QString>

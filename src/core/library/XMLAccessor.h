@@ -1,0 +1,56 @@
+#pragma once
+
+#include "Playlist.h"
+#include "core/plist/PropertyList.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+// The one library accessor: finds the library file, reads it whole and lists its playlists.
+class XMLAccessor
+{
+public:
+    // Searches for the library and reads it (may ask the user, and may end the application: check
+    // UserInteraction::current().isTerminating() afterwards).
+    XMLAccessor();
+    // Reads the library at `path` without any search; nothing is written to the settings (the command-line
+    // exporter's --library).
+    explicit XMLAccessor(const QString &path);
+
+    // Drops the document held, locates the library file and reads it again.
+    void loadData();
+    // The location search; the path of the library file (empty only when the application is ending).
+    QString getXMLFilePath();
+    // The manual search through the folder chooser; empty when the application is ending.
+    QString findFolderManually();
+    // The automatic part of the search only (stored path, then the two fixed places); nothing when no
+    // library was found. Writes nothing.
+    static std::optional<QString> findLibraryAutomatically();
+
+    // The "Name" of every playlist entry, in library order. Entries without a "Name" contribute nothing.
+    QStringList getPlaylistNames() const;
+    // A new playlist built from the first entry whose "Name" equals `name` exactly; nothing when none does.
+    std::optional<Playlist> getPlaylist(const QString &name) const;
+    // Builds every playlist entry that has a "Name", each itself (not the first of its name), in library order,
+    // one at a time (the command-line exporter's --all).
+    void forEachPlaylist(const std::function<void(const Playlist &)> &visit) const;
+
+    QString dataFilePath() const { return m_dataFilePath; }
+    bool hasDocument() const { return m_data != nullptr; }
+
+    static QString musicCandidate();
+    static QString documentsCandidate();
+
+private:
+    void readFile(const QString &path);
+
+    std::shared_ptr<const PropertyList> m_data;
+    PlistValue m_tracks;
+    PlistValue m_playlists;
+    std::unique_ptr<TrackIndex> m_trackIndex;
+    QString m_dataFilePath;
+};

@@ -1,0 +1,87 @@
+#pragma once
+
+#include "core/settings/ExportChoices.h"
+
+#include <QMainWindow>
+#include <functional>
+#include <memory>
+#include <optional>
+
+class FieldSelectionSheet;
+class QComboBox;
+class XMLAccessor;
+namespace Ui {
+class SLController;
+}
+
+// The one controller of the application: the main window with its playlist pop-up, export button and the
+// four format tabs, the field-selection sheet, and the export flow. It owns the library accessor and the
+// export choices that the exporters read while they run.
+class SLController : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    // Registers the defaults of every setting with the standard store; run once before the first controller.
+    static void initialize();
+
+    // Wakes the controller: searches and reads the library (which may end the application: check
+    // UserInteraction::current().isTerminating() afterwards; nothing else is set up then), shows the window
+    // and loads every control from the settings.
+    explicit SLController(QWidget *parent = nullptr);
+    ~SLController() override;
+
+    // The controller once it has woken; nullptr before.
+    static SLController *getMain();
+    QStringList &getFieldOrder() { return m_choices.getFieldOrder(); }
+    QStringList &getSortOrder() { return m_choices.getSortOrder(); }
+    ExportChoices &exportChoices() { return m_choices; }
+    XMLAccessor *library() const { return m_XMLAccess.get(); }
+    FieldSelectionSheet *fieldSelectionSheet() const { return m_sheet; }
+
+    // Whether setUpControls() has run. Until then the controls hold nothing that was loaded, and storing
+    // them would overwrite the user's settings.
+    bool controlsLoaded() const { return m_controlsLoaded; }
+
+    // Loads the lists and every control from the settings.
+    void setUpControls();
+    // Stores every control into the settings (nothing before setUpControls() has run).
+    void saveControlStates();
+
+    // The export button ("export" itself is a reserved word): stores the controls, asks for the fields where
+    // the format uses them, then opens the save panel.
+    void startExport();
+    // The save panel for the selected playlist and tab; its end arrives at savePanelDidEnd().
+    void saveExport();
+    void savePanelDidEnd(const std::optional<QString> &chosenPath);
+
+    void toggleAlbumExport(bool albumBased);
+    void setHTMLColorsToDefault();
+    void setUpHTMLLinking();
+    void setDTEncodingToDefault();
+    void showPrefs();
+    // Reads the library file again and refills the playlist pop-up, selecting the first playlist.
+    void refreshLibrarySelector();
+    void addField();
+    void removeField();
+    // The application is about to quit: the controls are stored.
+    void applicationWillTerminate();
+
+    // Runs the field-selection sheet in place of its modal loop; the runner must end the sheet with
+    // FieldSelectionSheet::endFieldSelect(). For tests, which must never wait on a dialog.
+    using SheetRunner = std::function<void(FieldSelectionSheet &)>;
+    void setFieldSelectionRunner(SheetRunner runner) { m_sheetRunner = std::move(runner); }
+
+private:
+    void applyAlbumBasedRule(bool albumBased);
+    void fillPlaylistPopUp();
+    void showAbout();
+    static void loadPageSizePopUp(QComboBox *popUp, QLatin1StringView key);
+
+    const std::unique_ptr<Ui::SLController> ui;
+    std::unique_ptr<XMLAccessor> m_XMLAccess;
+    ExportChoices m_choices;
+    FieldSelectionSheet *m_sheet = nullptr;
+    SheetRunner m_sheetRunner;
+    bool m_controlsLoaded = false;
+};

@@ -1,0 +1,147 @@
+// The widget-free steps of the main window's export flow.
+#include "core/flow/ExportFlow.h"
+#include "core/settings/Preferences.h"
+#include "core/library/XMLAccessor.h"
+#include "core/platform/Localization.h"
+#include "support/TestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+using namespace Preferences;
+
+TEST(ExportFlowTest, ProposedNamesReplaceSlashesAndAddTheExtension)
+{
+    const struct
+    {
+        QString title;
+        int tab;
+        QString name;
+    } cases[] = {
+        { u"Rock/Pop"_s, ExportFlow::HTMLTab, u"Rock-Pop.html"_s },
+        { u"Rock/Pop"_s, ExportFlow::QTSSTab, u"Rock-Pop.playlist"_s },
+        { u"//a/b/"_s, ExportFlow::DelimitedTextTab, u"--a-b-.txt"_s },
+        { u"Mix"_s, ExportFlow::M3UTab, u"Mix.m3u"_s },
+        { u"Ça va: 90's"_s, ExportFlow::M3UTab, u"Ça va: 90's.m3u"_s },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.title.toStdString());
+        EXPECT_EQ(ExportFlow::proposedFileName(c.title, c.tab), c.name);
+    }
+}
+
+TEST(ExportFlowTest, OnlySongBasedFormatsAskForFields)
+{
+    EXPECT_TRUE(ExportFlow::needsFieldSelection(ExportFlow::HTMLTab, false));
+    EXPECT_FALSE(ExportFlow::needsFieldSelection(ExportFlow::HTMLTab, true));
+    EXPECT_TRUE(ExportFlow::needsFieldSelection(ExportFlow::DelimitedTextTab, true));
+    EXPECT_FALSE(ExportFlow::needsFieldSelection(ExportFlow::M3UTab, false));
+    EXPECT_FALSE(ExportFlow::needsFieldSelection(ExportFlow::QTSSTab, false));
+}
+
+TEST(ExportFlowTest, SaveFolderStartsAtTheLastExportOrElseAtHome)
+{
+    CoreEnvironment env;
+    EXPECT_EQ(ExportFlow::saveStartFolder(), env.home()) << "the registered \"~\"";
+
+    const QString folder = env.home() + u"/Exports"_s;
+    ASSERT_TRUE(QDir().mkpath(folder));
+    env.store().setObject(u"~/Exports/"_s, QString(prLastSaveDir));
+    EXPECT_EQ(ExportFlow::saveStartFolder(), folder);
+    ASSERT_TRUE(QDir(folder).removeRecursively());
+    EXPECT_EQ(ExportFlow::saveStartFolder(), env.home());
+    env.store().setObject(QString(), QString(prLastSaveDir));
+    EXPECT_EQ(ExportFlow::saveStartFolder(), env.home());
+}
+
+TEST(ExportFlowTest, FinishingStoresTheFolderEvenWithoutAPlaylist)
+{
+    CoreEnvironment env;
+    const XMLAccessor library(env.path(u"no library.xml"_s));
+    const QString chosen = env.path(u"out/gone.m3u"_s);
+
+    EXPECT_FALSE(ExportFlow::finishExport(library, u"No such playlist"_s, ExportFlow::M3UTab, false, chosen));
+    EXPECT_EQ(env.store().stringForKey(QString(prLastSaveDir)), env.path(u"out"_s));
+    EXPECT_FALSE(QFile::exists(chosen));
+    EXPECT_TRUE(env.interaction().alerts.isEmpty()) << "a vanished playlist ends the export silently";
+}
+
+TEST(ExportFlowTest, PopUpTitlesKeepOneItemPerTitle)
+{
+    EXPECT_EQ(
+        ExportFlow::popUpTitles({ u"A"_s, u"B"_s, u"A"_s, u"C"_s, u"B"_s }), QStringList({ u"A"_s, u"C"_s, u"B"_s }));
+    EXPECT_EQ(ExportFlow::popUpTitles({}), QStringList());
+}
+
+TEST(ExportFlowTest, FontSizesMapBothWays)
+{
+    CoreEnvironment env;
+    Localization::setTable(
+        { { u"Larger"_s, u"Größer"_s }, { u"Smaller"_s, u"Kleiner"_s }, { u"Normal"_s, u"Normal"_s } });
+    const struct
+    {
+        qint64 stored;
+        QString title;
+        QString storedAgain;
+    } cases[] = {
+        { 1, u"Größer"_s, u"1"_s },
+        { -1, u"Kleiner"_s, u"-1"_s },
+        { 0, u"Normal"_s, u"0"_s },
+        { 2, u"Normal"_s, u"0"_s },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.stored);
+        EXPECT_EQ(ExportFlow::fontSizeTitle(c.stored), c.title);
+        EXPECT_EQ(ExportFlow::fontSizeValue(c.title), c.storedAgain);
+        EXPECT_TRUE(ExportFlow::fontSizeTitles().contains(c.title));
+    }
+}
+
+TEST(ExportFlowTest, PageSizeItemsAgreeInTitleAndTagAndKeepUnofferedValues)
+{
+    CoreEnvironment env;
+    const QList<ExportFlow::PageSizeItem> offered = ExportFlow::pageSizeItems();
+    ASSERT_FALSE(offered.isEmpty());
+    EXPECT_EQ(offered.first(), (ExportFlow::PageSizeItem { u"Unlimited"_s, 0 }));
+    for (qsizetype i = 1; i < offered.size(); ++i) {
+        EXPECT_EQ(offered.at(i).title, QString::number(offered.at(i).tag));
+        EXPECT_LT(offered.at(i - 1).tag, offered.at(i).tag);
+    }
+
+    const struct
+    {
+        qint64 integerRead;
+        QString stringRead;
+        QString shown;
+        qsizetype items;
+    } cases[] = {
+        { 0, u"0"_s, u"Unlimited"_s, offered.size() },
+        { 0, u"abc"_s, u"Unlimited"_s, offered.size() },
+        { 50, u"50"_s, u"50"_s, offered.size() },
+        { 30, u"30"_s, u"30"_s, offered.size() + 1 },
+        { 50, u"050"_s, u"50"_s, offered.size() },
+        { -5, u"-5"_s, u"Unlimited"_s, offered.size() },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.stringRead.toStdString());
+        const auto items = ExportFlow::pageSizeItemsFor(c.integerRead, c.stringRead);
+        EXPECT_EQ(items.size(), c.items);
+        const qsizetype index = ExportFlow::pageSizeIndex(items, c.integerRead, c.stringRead);
+        ASSERT_GE(index, 0);
+        ASSERT_LT(index, items.size());
+        EXPECT_EQ(items.at(index).title, c.shown);
+        EXPECT_EQ(items.at(index).title, index == 0 ? u"Unlimited"_s : QString::number(items.at(index).tag));
+    }
+}
+
+TEST(ExportFlowTest, EncodingAndDelimiterIndexesFallBackToWhatTheExportWrites)
+{
+    EXPECT_EQ(ExportFlow::encodingTitles(), QStringList({ u"UTF-8"_s, u"Latin-1 (ISO 8859-1)"_s, u"ASCII"_s }));
+    EXPECT_EQ(ExportFlow::encodingIndex(u"ASCII"_s), 2);
+    EXPECT_EQ(ExportFlow::encodingIndex(u"ascii"_s), 0);
+    EXPECT_EQ(ExportFlow::delimiterTitles().size(), 3);
+    for (const auto &[stored, index] : { std::pair { 0, 0 }, { 1, 1 }, { 2, 2 }, { 3, 0 }, { -1, 0 } })
+        EXPECT_EQ(ExportFlow::delimiterIndex(stored), index) << stored;
+}

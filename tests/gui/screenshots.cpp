@@ -1,0 +1,101 @@
+// Screenshots of the main window's tabs, the field-selection sheet and the preferences, on a throw-away home
+// folder and settings store. Usage: setlistry_screenshots OUTPUT_DIR [LIBRARY_FILE]
+#include "gui/FieldSelectionSheet.h"
+#include "GuiTestSupport.h"
+#include "gui/PrefsPanel.h"
+#include "gui/SLController.h"
+#include "core/settings/Preferences.h"
+#include "support/ScriptedInteraction.h"
+#include "core/platform/UserDefaults.h"
+#include "gui/slTextView.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QListView>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <cstdio>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+void save(QWidget *widget, const QString &path)
+{
+    QApplication::processEvents();
+    if (!widget->grab().save(path))
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+    else
+        std::printf("%s\n", qPrintable(path));
+}
+
+void select(QListView *table, const QString &title)
+{
+    for (int row = 0; row < table->model()->rowCount(); ++row) {
+        const QModelIndex index = table->model()->index(row, 0);
+        if (index.data().toString() == title)
+            table->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+    }
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : u"."_s;
+    QDir().mkpath(out);
+
+    QTemporaryDir temp;
+    const QString home = temp.filePath(u"home"_s);
+    const QString libraryFolder = home + u"/Music/iTunes"_s;
+    QDir().mkpath(libraryFolder);
+    const QString library = libraryFolder + u"/iTunes Music Library.xml"_s;
+    if (argc > 2)
+        QFile::copy(QString::fromLocal8Bit(argv[2]), library);
+    else
+        writeFileBytes(library, standardLibraryXml());
+    qputenv("HOME", QFile::encodeName(home));
+
+    UserDefaults store(temp.filePath(u"settings.json"_s));
+    UserDefaults::setStandardUserDefaults(&store);
+    ScriptedInteraction interaction;
+    UserInteraction::setCurrent(&interaction);
+    SLController::initialize();
+    store.setObject(QStringList { u"Artist"_s, u"Name"_s, u"Album"_s, u"Time"_s }, QString(Preferences::prFieldOrder));
+    store.setObject(QStringList { u"Artist"_s, u"Album"_s, u"Name"_s, u"Time"_s }, QString(Preferences::prSortOrder));
+    store.setObject(u"My favourite songs, as played on Friday."_s, QString(Preferences::prHTMLHeader));
+
+    {
+        SLController controller;
+        controller.show();
+        auto *tabs = controller.findChild<QTabWidget *>(u"mainTabView"_s);
+        const char *const names[] = { "main-html", "main-text", "main-m3u", "main-qtss" };
+        for (int tab = 0; tab < tabs->count(); ++tab) {
+            tabs->setCurrentIndex(tab);
+            save(&controller, out + u'/' + QLatin1StringView(names[tab]) + u".png"_s);
+        }
+        tabs->setCurrentIndex(0);
+
+        FieldSelectionSheet *sheet = controller.fieldSelectionSheet();
+        sheet->show();
+        select(sheet->optionsView(), u"Genre"_s);
+        select(sheet->fieldView(), u"Album"_s);
+        save(sheet, out + u"/sheet.png"_s);
+        sheet->hide();
+
+        PrefsPanel::sharedInstance().showPanel();
+        PrefsPanel::sharedInstance().musicPathField()->setText(home + u"/Music"_s);
+        PrefsPanel::sharedInstance().serverPathField()->setText(u"/music"_s);
+        save(PrefsPanel::sharedInstance().window(), out + u"/prefs.png"_s);
+        PrefsPanel::destroySharedInstance();
+    }
+    UserInteraction::setCurrent(nullptr);
+    UserDefaults::setStandardUserDefaults(nullptr);
+    return 0;
+}
