@@ -2,15 +2,14 @@
 
 // What every benchmark sets up: a generated library, and the core's globals as the front ends set them.
 
+#include "core/platform/UserDefaults.h"
 #include "core/settings/ExportChoices.h"
 #include "core/settings/Preferences.h"
 #include "support/ScriptedInteraction.h"
-#include "core/platform/UserDefaults.h"
 
 #include <QProcess>
 #include <QString>
 #include <QStringList>
-
 #include <cstdio>
 
 namespace BenchSupport {
@@ -20,8 +19,8 @@ namespace BenchSupport {
 inline bool generateLibrary(const QString &path, int tracks)
 {
     const int rc = QProcess::execute(QStringLiteral("python3"),
-                                     {QStringLiteral(SETLISTRY_LIBRARY_GENERATOR), QStringLiteral("--tracks"),
-                                      QString::number(tracks), QStringLiteral("--out"), path});
+        { QStringLiteral(SETLISTRY_LIBRARY_GENERATOR), QStringLiteral("--tracks"), QString::number(tracks),
+            QStringLiteral("--out"), path });
     if (rc != 0)
         std::fprintf(stderr, "could not generate the library (python3 exit status %d)\n", rc);
     return rc == 0;

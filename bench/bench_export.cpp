@@ -7,23 +7,22 @@
 // --dedupe-only skips the library and runs the duplicate removal figures alone.
 
 #include "BenchSupport.h"
-#include "core/settings/ExportChoices.h"
-#include "core/settings/Preferences.h"
+#include "core/export/Common.h"
 #include "core/export/DelimitedText.h"
 #include "core/export/M3U.h"
 #include "core/fields/FieldVocabulary.h"
 #include "core/library/SongSort.h"
 #include "core/library/XMLAccessor.h"
-#include "support/ScriptedInteraction.h"
 #include "core/platform/UserDefaults.h"
-#include "core/export/Common.h"
+#include "core/settings/ExportChoices.h"
+#include "core/settings/Preferences.h"
+#include "support/ScriptedInteraction.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
-
 #include <algorithm>
 #include <cstdio>
 #include <functional>
@@ -77,8 +76,8 @@ SongList generatedSongs(int n)
     return songs;
 }
 
-bool exportFigures(const QString &libraryPath, int repeat, const QTemporaryDir &dir,
-                   const ScriptedInteraction &interaction);
+bool exportFigures(
+    const QString &libraryPath, int repeat, const QTemporaryDir &dir, const ScriptedInteraction &interaction);
 void dedupeFigures(const ExportChoices &choices, int repeat);
 
 } // namespace
@@ -119,9 +118,9 @@ int main(int argc, char **argv)
     UserDefaults &store = globals.store;
     ExportChoices &choices = globals.choices;
     ScriptedInteraction &interaction = globals.interaction;
-    choices.getFieldOrder() = {u"Name"_s,  u"Artist"_s, u"Album"_s, u"Time"_s,
-                               u"Genre"_s, u"Year"_s,   u"Size"_s,  u"Disc Number"_s};
-    choices.getSortOrder() = {u"Artist"_s, u"Album"_s, u"Name"_s};
+    choices.getFieldOrder()
+        = { u"Name"_s, u"Artist"_s, u"Album"_s, u"Time"_s, u"Genre"_s, u"Year"_s, u"Size"_s, u"Disc Number"_s };
+    choices.getSortOrder() = { u"Artist"_s, u"Album"_s, u"Name"_s };
     store.setBool(false, Preferences::priTunesOrdering);
     store.setBool(true, Preferences::prDTRemoveDupes);
     store.setBool(true, Preferences::prDTPadding);
@@ -139,8 +138,8 @@ int main(int argc, char **argv)
 
 namespace {
 
-bool exportFigures(const QString &libraryPath, int repeat, const QTemporaryDir &dir,
-                   const ScriptedInteraction &interaction)
+bool exportFigures(
+    const QString &libraryPath, int repeat, const QTemporaryDir &dir, const ScriptedInteraction &interaction)
 {
     std::printf("Library: %s (%.1f MB)\n", qPrintable(libraryPath), double(QFileInfo(libraryPath).size()) / 1e6);
 
@@ -189,8 +188,8 @@ bool exportFigures(const QString &libraryPath, int repeat, const QTemporaryDir &
     row("getPlaylist + saveDTTo", build + dt, load, "load");
     row("getPlaylist + saveM3UTo", build + m3u, load, "load");
     std::printf("  written: %.1f MB delimited text, %.1f MB M3U; alerts: %lld\n\n",
-                double(QFileInfo(dtPath).size()) / 1e6, double(QFileInfo(m3uPath).size()) / 1e6,
-                qlonglong(interaction.alerts.size()));
+        double(QFileInfo(dtPath).size()) / 1e6, double(QFileInfo(m3uPath).size()) / 1e6,
+        qlonglong(interaction.alerts.size()));
     return true;
 }
 
@@ -198,7 +197,7 @@ void dedupeFigures(const ExportChoices &choices, int repeat)
 {
     // Duplicate removal: hashing against the pairwise loop, same fields, same lists.
     std::printf("Duplicate removal over %lld fields (every tenth song a duplicate)\n",
-                qlonglong(choices.getFieldOrder().size()));
+        qlonglong(choices.getFieldOrder().size()));
     const SongList list10k = generatedSongs(10000);
     SongList pairwiseResult = list10k;
     QElapsedTimer timer;
@@ -208,8 +207,8 @@ void dedupeFigures(const ExportChoices &choices, int repeat)
     SongList hashedResult = list10k;
     Common::removeDuplicateSongsFromList(hashedResult);
     std::printf("  %-50s %9.4f s   (%lld kept; same result as hashing: %s)\n", "pairwise, 10k songs (baseline)",
-                pairwise10k, qlonglong(pairwiseResult.size()), pairwiseResult == hashedResult ? "yes" : "NO");
-    for (int n : {2500, 5000}) {
+        pairwise10k, qlonglong(pairwiseResult.size()), pairwiseResult == hashedResult ? "yes" : "NO");
+    for (int n : { 2500, 5000 }) {
         const SongList list = generatedSongs(n);
         timer.restart();
         SongList copy = list;
@@ -219,11 +218,11 @@ void dedupeFigures(const ExportChoices &choices, int repeat)
     }
     // Per size, a second baseline: one pass that only reads the compared values of every song, the least any
     // removal must do. Past the processor's caches both grow alike; their ratio staying flat is linearity.
-    std::printf("  %-25s %12s %12s %10s %10s %12s\n", "hashed removal", "time", "x pairwise", "ns/song",
-                "read pass", "x read pass");
-    const QList<std::optional<Field>> fields =
-        FieldVocabulary::resolveTitles(choices.getFieldOrder(), FieldVocabulary::compareOrder());
-    for (int n : {10000, 50000, 100000, 200000}) {
+    std::printf("  %-25s %12s %12s %10s %10s %12s\n", "hashed removal", "time", "x pairwise", "ns/song", "read pass",
+        "x read pass");
+    const QList<std::optional<Field>> fields
+        = FieldVocabulary::resolveTitles(choices.getFieldOrder(), FieldVocabulary::compareOrder());
+    for (int n : { 10000, 50000, 100000, 200000 }) {
         const SongList list = generatedSongs(n);
         // Small sizes take a millisecond: run them more often, so that the best run is a quiet one.
         const int runs = std::max(repeat, 2000000 / n);
@@ -244,8 +243,8 @@ void dedupeFigures(const ExportChoices &choices, int repeat)
                 }
             }
         });
-        std::printf("  %6d songs %24.4f s %12.5f %10.1f %8.4f s %12.2f%s\n", n, t, t / pairwise10k, t / n * 1e9,
-                    read, t / read, sink == 0 ? " " : "");
+        std::printf("  %6d songs %24.4f s %12.5f %10.1f %8.4f s %12.2f%s\n", n, t, t / pairwise10k, t / n * 1e9, read,
+            t / read, sink == 0 ? " " : "");
     }
 }
 

@@ -6,14 +6,14 @@
 // Without --library a library of N tracks (default 50000) is generated with bench/generate_library.py.
 
 #include "BenchSupport.h"
-#include "core/settings/ExportChoices.h"
-#include "core/settings/Preferences.h"
-#include "core/html/HTML.h"
 #include "core/fields/FieldVocabulary.h"
+#include "core/html/HTML.h"
 #include "core/library/SongSort.h"
 #include "core/library/XMLAccessor.h"
-#include "support/ScriptedInteraction.h"
 #include "core/platform/UserDefaults.h"
+#include "core/settings/ExportChoices.h"
+#include "core/settings/Preferences.h"
+#include "support/ScriptedInteraction.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -21,7 +21,6 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
-
 #include <algorithm>
 #include <cstdio>
 #include <functional>
@@ -97,7 +96,7 @@ int main(int argc, char **argv)
     ExportChoices &choices = globals.choices;
     ScriptedInteraction &interaction = globals.interaction;
     choices.getFieldOrder() = FieldVocabulary::offeredTitles(); // every field
-    choices.getSortOrder() = {u"Artist"_s, u"Album"_s, u"Name"_s};
+    choices.getSortOrder() = { u"Artist"_s, u"Album"_s, u"Name"_s };
     store.setBool(false, Preferences::priTunesOrdering);
     store.setInteger(1000, Preferences::prHTMLMaxSongsPerFile);
     store.setInteger(0, Preferences::prHTMLMaxAlbumsPerFile);
@@ -128,8 +127,7 @@ int main(int argc, char **argv)
     const int albumPages = HTML::filesNeededAlbums(int(playlist->getAlbums().size()));
 
     std::printf("Master playlist \"%s\": %lld songs, %lld albums; %lld fields, links on\n", qPrintable(master),
-                qlonglong(sorted.size()), qlonglong(playlist->getAlbums().size()),
-                qlonglong(choices.getFieldOrder().size()));
+        qlonglong(sorted.size()), qlonglong(playlist->getAlbums().size()), qlonglong(choices.getFieldOrder().size()));
     std::printf("Baseline: loading the library            %9.4f s\n\n", load);
 
     int run = 0;
@@ -175,8 +173,8 @@ int main(int argc, char **argv)
     row("getPlaylist + saveHTMLTo song-based", build + songSave, load, "load");
     row("getPlaylist + saveHTMLTo album-based", build + albumSave, load, "load");
     std::printf("  written: %d files, %.1f MB song-based; %d files, %.1f MB album-based; alerts: %lld\n",
-                songWritten.files, songWritten.megabytes, albumWritten.files, albumWritten.megabytes,
-                qlonglong(interaction.alerts.size()));
+        songWritten.files, songWritten.megabytes, albumWritten.files, albumWritten.megabytes,
+        qlonglong(interaction.alerts.size()));
 
     ExportChoices::setMain(nullptr);
     UserInteraction::setCurrent(nullptr);

@@ -5,18 +5,17 @@
 //     bench_library [--tracks N] [--library FILE] [--runs R]
 
 #include "BenchSupport.h"
-#include "core/settings/ExportChoices.h"
-#include "core/settings/Preferences.h"
 #include "core/library/SongSort.h"
 #include "core/library/XMLAccessor.h"
-#include "support/ScriptedInteraction.h"
 #include "core/platform/UserDefaults.h"
+#include "core/settings/ExportChoices.h"
+#include "core/settings/Preferences.h"
+#include "support/ScriptedInteraction.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
-
 #include <algorithm>
 #include <cstdio>
 #include <vector>
@@ -48,10 +47,10 @@ AlbumList groupByLinearScan(const SongList &songs)
     for (const SongPtr &song : songs) {
         if (song->getAlbum().isEmpty())
             continue;
-        auto it = std::find_if(albums.begin(), albums.end(),
-                               [&](const SongList &a) { return a.first()->getAlbum() == song->getAlbum(); });
+        auto it = std::find_if(
+            albums.begin(), albums.end(), [&](const SongList &a) { return a.first()->getAlbum() == song->getAlbum(); });
         if (it == albums.end())
-            albums.append(SongList{song});
+            albums.append(SongList { song });
         else
             it->append(song);
     }
@@ -86,7 +85,7 @@ int main(int argc, char *argv[])
         library = generate(tracks);
 
     BenchSupport::CoreGlobals globals;
-    globals.choices.getSortOrder() = {u"Artist"_s, u"Album"_s, u"TrackNumber"_s};
+    globals.choices.getSortOrder() = { u"Artist"_s, u"Album"_s, u"TrackNumber"_s };
 
     QElapsedTimer timer;
     timer.start();
@@ -125,12 +124,12 @@ int main(int argc, char *argv[])
     }
 
     std::printf("library: %s (%lld songs in the master playlist, %lld albums), loaded in %.0f ms\n",
-                qPrintable(library), qlonglong(songCount), qlonglong(albumCount), loadMs);
+        qPrintable(library), qlonglong(songCount), qlonglong(albumCount), loadMs);
     std::printf("%-44s %10s %10s %10s\n", "median of runs (ms)", "build", "sort", "total");
     const double b = median(build), s = median(sort), bb = median(baseBuild), bs = median(baseSort);
     std::printf("%-44s %10.1f %10.1f %10.1f\n", "setlistry (hashed albums, fields resolved)", b, s, b + s);
     std::printf("%-44s %10.1f %10.1f %10.1f\n", "baseline (linear album scan, titles per cmp)", bb, bs, bb + bs);
-    std::printf("ratio baseline/setlistry: build %.1fx, sort %.1fx, total %.1fx\n", bb / b, bs / s,
-                (bb + bs) / (b + s));
+    std::printf(
+        "ratio baseline/setlistry: build %.1fx, sort %.1fx, total %.1fx\n", bb / b, bs / s, (bb + bs) / (b + s));
     return 0;
 }

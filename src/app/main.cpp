@@ -1,7 +1,7 @@
+#include "core/platform/UserInteraction.h"
 #include "gui/PrefsPanel.h"
 #include "gui/SLController.h"
 #include "gui/WidgetInteraction.h"
-#include "core/platform/UserInteraction.h"
 
 #include <QApplication>
 #include <QIcon>

@@ -1,7 +1,5 @@
 #include "ExportCommand.h"
 
-#include "core/settings/ExportChoices.h"
-#include "core/settings/Preferences.h"
 #include "core/export/DelimitedText.h"
 #include "core/export/M3U.h"
 #include "core/export/QTSS.h"
@@ -10,6 +8,8 @@
 #include "core/platform/FileManager.h"
 #include "core/platform/PathUtils.h"
 #include "core/platform/UserDefaults.h"
+#include "core/settings/ExportChoices.h"
+#include "core/settings/Preferences.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -19,8 +19,8 @@
 
 using namespace Qt::StringLiterals;
 
-UserInteraction::AlertButton CliInteraction::runCriticalAlert(const QString &title, const QString &message,
-                                                              const QString &, const QString &)
+UserInteraction::AlertButton CliInteraction::runCriticalAlert(
+    const QString &title, const QString &message, const QString &, const QString &)
 {
     ++m_alerts;
     std::fprintf(m_err, "%s\n", (title + u": "_s + message).toUtf8().constData());
@@ -31,7 +31,7 @@ namespace ExportCommand {
 
 namespace {
 
-const QStringList formats = {u"txt"_s, u"m3u"_s, u"playlist"_s, u"html"_s};
+const QStringList formats = { u"txt"_s, u"m3u"_s, u"playlist"_s, u"html"_s };
 
 void printError(const QString &text)
 {
@@ -109,24 +109,23 @@ int run(const QStringList &arguments)
         "Streaming Server playlist, with the settings of the Setlistry application."_s);
     parser.addHelpOption();
     parser.addVersionOption();
-    const QCommandLineOption libraryOption(u"library"_s, u"Read the library FILE instead of searching for it."_s,
-                                           u"FILE"_s);
+    const QCommandLineOption libraryOption(
+        u"library"_s, u"Read the library FILE instead of searching for it."_s, u"FILE"_s);
     const QCommandLineOption listOption(u"list"_s, u"Print the playlist names, one per line."_s);
     const QCommandLineOption playlistOption(u"playlist"_s, u"Export the first playlist named NAME."_s, u"NAME"_s);
     const QCommandLineOption allOption(u"all"_s, u"Export every playlist into --output-dir."_s);
-    const QCommandLineOption formatOption(u"format"_s, u"Export format: txt, m3u, playlist or html."_s,
-                                          u"FORMAT"_s);
+    const QCommandLineOption formatOption(u"format"_s, u"Export format: txt, m3u, playlist or html."_s, u"FORMAT"_s);
     const QCommandLineOption outputOption(u"output"_s, u"The file to write."_s, u"PATH"_s);
-    const QCommandLineOption outputDirOption(u"output-dir"_s, u"The folder to write into, with --all."_s,
-                                             u"DIR"_s);
+    const QCommandLineOption outputDirOption(u"output-dir"_s, u"The folder to write into, with --all."_s, u"DIR"_s);
     const QCommandLineOption albumOption(u"album-based"_s, u"HTML: album blocks instead of a song table."_s);
-    const QCommandLineOption settingsOption(u"settings"_s, u"Read the settings from FILE (JSON) instead of the "
-                                                           "user's settings."_s,
-                                            u"FILE"_s);
-    const QCommandLineOption setOption(u"set"_s, u"Override one setting for this run; VALUE is JSON or a string."_s,
-                                       u"KEY=VALUE"_s);
-    parser.addOptions({libraryOption, listOption, playlistOption, allOption, formatOption, outputOption,
-                       outputDirOption, albumOption, settingsOption, setOption});
+    const QCommandLineOption settingsOption(u"settings"_s,
+        u"Read the settings from FILE (JSON) instead of the "
+        "user's settings."_s,
+        u"FILE"_s);
+    const QCommandLineOption setOption(
+        u"set"_s, u"Override one setting for this run; VALUE is JSON or a string."_s, u"KEY=VALUE"_s);
+    parser.addOptions({ libraryOption, listOption, playlistOption, allOption, formatOption, outputOption,
+        outputDirOption, albumOption, settingsOption, setOption });
 
     if (!parser.parse(arguments)) {
         printError(parser.errorText());
@@ -138,7 +137,7 @@ int run(const QStringList &arguments)
     }
     if (parser.isSet(u"version"_s)) {
         std::fprintf(stdout, "%s %s\n", QCoreApplication::applicationName().toUtf8().constData(),
-                     QCoreApplication::applicationVersion().toUtf8().constData());
+            QCoreApplication::applicationVersion().toUtf8().constData());
         return Success;
     }
     if (!parser.positionalArguments().isEmpty()) {
@@ -170,8 +169,8 @@ int run(const QStringList &arguments)
     }
 
     // The user's settings are read, never written.
-    const QString settingsFile =
-        parser.isSet(settingsOption) ? parser.value(settingsOption) : UserDefaults::defaultFilePath();
+    const QString settingsFile
+        = parser.isSet(settingsOption) ? parser.value(settingsOption) : UserDefaults::defaultFilePath();
     if (parser.isSet(settingsOption) && !QFileInfo(settingsFile).isFile()) {
         printError(u"no settings file "_s + settingsFile);
         return Usage;

@@ -4,7 +4,6 @@
 
 #include <QString>
 #include <QStringList>
-
 #include <cstdio>
 
 // The command-line exporter's answers to the core: an alert is one line "Title: message" on stderr and makes
@@ -12,10 +11,13 @@
 class CliInteraction : public UserInteraction
 {
 public:
-    explicit CliInteraction(FILE *err = stderr) : m_err(err) { }
+    explicit CliInteraction(FILE *err = stderr)
+        : m_err(err)
+    {
+    }
 
     AlertButton runCriticalAlert(const QString &title, const QString &message, const QString &defaultButton,
-                                 const QString &alternateButton = QString()) override;
+        const QString &alternateButton = QString()) override;
     void beep() override { }
     std::optional<QString> chooseFolder(const QString &) override { return std::nullopt; }
     void beginSavePanel(const SavePanelRequest &, std::function<void(std::optional<QString>)> done) override

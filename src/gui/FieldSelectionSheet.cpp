@@ -1,7 +1,7 @@
 #include "FieldSelectionSheet.h"
 
-#include "core/settings/ExportChoices.h"
 #include "FieldListModel.h"
+#include "core/settings/ExportChoices.h"
 #include "ui_FieldSelectionSheet.h"
 
 #include <QCheckBox>

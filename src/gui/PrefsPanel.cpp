@@ -1,9 +1,9 @@
 #include "PrefsPanel.h"
 
-#include "core/settings/Preferences.h"
 #include "core/platform/PathUtils.h"
 #include "core/platform/UserDefaults.h"
 #include "core/platform/UserInteraction.h"
+#include "core/settings/Preferences.h"
 #include "ui_Prefs.h"
 
 #include <QDialog>

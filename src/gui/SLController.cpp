@@ -1,14 +1,14 @@
 #include "SLController.h"
 
-#include "core/flow/ExportFlow.h"
 #include "FieldSelectionSheet.h"
-#include "core/settings/Preferences.h"
 #include "PrefsPanel.h"
+#include "core/export/Common.h"
+#include "core/flow/ExportFlow.h"
 #include "core/library/XMLAccessor.h"
 #include "core/platform/UserDefaults.h"
 #include "core/platform/UserInteraction.h"
+#include "core/settings/Preferences.h"
 #include "ui_SLController.h"
-#include "core/export/Common.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -1,11 +1,9 @@
-#include "support/TestSupport.h"
-
 #include "cli/ExportCommand.h"
 #include "core/platform/Localization.h"
+#include "support/TestSupport.h"
 
 #include <QDir>
 #include <QProcess>
-
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
@@ -29,8 +27,8 @@ Result runExporter(CoreEnvironment &env, const QStringList &arguments)
     process.setProcessEnvironment(environment);
     process.start(QStringLiteral(SETLISTRY_EXPORT_BINARY), arguments);
     EXPECT_TRUE(process.waitForFinished(60000));
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1, process.readAllStandardOutput(),
-            process.readAllStandardError()};
+    return { process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1, process.readAllStandardOutput(),
+        process.readAllStandardError() };
 }
 
 const QString sample = sampleLibraryPath();
@@ -40,15 +38,16 @@ const QString sample = sampleLibraryPath();
 TEST(Cli, ListsThePlaylistNamesInLibraryOrder)
 {
     CoreEnvironment env;
-    const Result r = runExporter(env, {u"--library"_s, sample, u"--list"_s});
+    const Result r = runExporter(env, { u"--library"_s, sample, u"--list"_s });
     EXPECT_EQ(r.status, 0) << r.err.toStdString();
-    EXPECT_EQ(QString::fromUtf8(r.out), u"Library\nRoad Trip\nJazz Favourites\nDownloaded\nTango Night\nRock/Pop\n"
-                                        "Chansons & Cafés\nDownloaded\nEmpty Playlist\n90s\n"_s);
+    EXPECT_EQ(QString::fromUtf8(r.out),
+        u"Library\nRoad Trip\nJazz Favourites\nDownloaded\nTango Night\nRock/Pop\n"
+        "Chansons & Cafés\nDownloaded\nEmpty Playlist\n90s\n"_s);
 
     // Without --library the fixed places are searched, never the user asked.
     QDir().mkpath(env.home() + u"/Documents/iTunes"_s);
     QFile::copy(sample, env.home() + u"/Documents/iTunes/iTunes Music Library.xml"_s);
-    EXPECT_EQ(runExporter(env, {u"--list"_s}).out, r.out);
+    EXPECT_EQ(runExporter(env, { u"--list"_s }).out, r.out);
     EXPECT_FALSE(QFile::exists(env.path(u"config/Setlistry/settings.json"_s)));
 }
 
@@ -64,18 +63,26 @@ TEST(Cli, ExitStatuses)
         int status;
         const char *stderrHas;
     } cases[] = {
-        {"nothing to do", {}, 2, "exactly one of"},
-        {"two commands", {u"--library"_s, sample, u"--list"_s, u"--all"_s}, 2, "exactly one of"},
-        {"unknown option", {u"--frobnicate"_s}, 2, "frobnicate"},
-        {"bad format", {u"--library"_s, sample, u"--playlist"_s, u"Library"_s, u"--format"_s, u"pdf"_s, u"--output"_s, out}, 2, "--format"},
-        {"no output", {u"--library"_s, sample, u"--playlist"_s, u"Library"_s, u"--format"_s, u"m3u"_s}, 2, "--output"},
-        {"unknown key", {u"--library"_s, sample, u"--list"_s, u"--set"_s, u"NoSuchKey=1"_s}, 2, "NoSuchKey"},
-        {"missing library file", {u"--library"_s, env.path(u"nope.xml"_s), u"--list"_s}, 2, "no library file"},
-        {"no library anywhere", {u"--list"_s}, 2, "no iTunes library found"},
-        {"unreadable library", {u"--library"_s, env.path(u"broken.xml"_s), u"--list"_s}, 1, "cannot read"},
-        {"unknown playlist", {u"--library"_s, sample, u"--playlist"_s, u"library"_s, u"--format"_s, u"m3u"_s, u"--output"_s, out}, 1, "no playlist named"},
-        {"alert", {u"--library"_s, sample, u"--playlist"_s, u"Library"_s, u"--format"_s, u"m3u"_s, u"--output"_s, env.path(u"no/such/dir/x.m3u"_s)}, 1, ""},
-        {"help", {u"--help"_s}, 0, ""},
+        { "nothing to do", {}, 2, "exactly one of" },
+        { "two commands", { u"--library"_s, sample, u"--list"_s, u"--all"_s }, 2, "exactly one of" },
+        { "unknown option", { u"--frobnicate"_s }, 2, "frobnicate" },
+        { "bad format",
+            { u"--library"_s, sample, u"--playlist"_s, u"Library"_s, u"--format"_s, u"pdf"_s, u"--output"_s, out }, 2,
+            "--format" },
+        { "no output", { u"--library"_s, sample, u"--playlist"_s, u"Library"_s, u"--format"_s, u"m3u"_s }, 2,
+            "--output" },
+        { "unknown key", { u"--library"_s, sample, u"--list"_s, u"--set"_s, u"NoSuchKey=1"_s }, 2, "NoSuchKey" },
+        { "missing library file", { u"--library"_s, env.path(u"nope.xml"_s), u"--list"_s }, 2, "no library file" },
+        { "no library anywhere", { u"--list"_s }, 2, "no iTunes library found" },
+        { "unreadable library", { u"--library"_s, env.path(u"broken.xml"_s), u"--list"_s }, 1, "cannot read" },
+        { "unknown playlist",
+            { u"--library"_s, sample, u"--playlist"_s, u"library"_s, u"--format"_s, u"m3u"_s, u"--output"_s, out }, 1,
+            "no playlist named" },
+        { "alert",
+            { u"--library"_s, sample, u"--playlist"_s, u"Library"_s, u"--format"_s, u"m3u"_s, u"--output"_s,
+                env.path(u"no/such/dir/x.m3u"_s) },
+            1, "" },
+        { "help", { u"--help"_s }, 0, "" },
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);
@@ -87,11 +94,11 @@ TEST(Cli, ExitStatuses)
     // An alert is one line "Title: message" in the localised texts.
     const Result alert = runExporter(env, cases[10].arguments);
     EXPECT_EQ(QString::fromUtf8(alert.err),
-              Localization::localizedString(u"WriteErrorTitle"_s) + u": "_s
-                  + Localization::localizedString(u"WriteErrorText"_s) + u"\n"_s);
+        Localization::localizedString(u"WriteErrorTitle"_s) + u": "_s
+            + Localization::localizedString(u"WriteErrorText"_s) + u"\n"_s);
 
-    const Result ok = runExporter(env, {u"--library"_s, sample, u"--playlist"_s, u"Downloaded"_s, u"--format"_s,
-                                        u"m3u"_s, u"--output"_s, out});
+    const Result ok = runExporter(
+        env, { u"--library"_s, sample, u"--playlist"_s, u"Downloaded"_s, u"--format"_s, u"m3u"_s, u"--output"_s, out });
     EXPECT_EQ(ok.status, 0) << ok.err.toStdString();
     EXPECT_TRUE(ok.out.isEmpty());
     EXPECT_TRUE(readFileBytes(out).startsWith("#EXTINF:"));
@@ -102,26 +109,30 @@ TEST(Cli, SettingsAreReadNeverWrittenAndCanBeOverridden)
     CoreEnvironment env;
     const QString settings = env.path(u"config/Setlistry/settings.json"_s);
     QDir().mkpath(env.path(u"config/Setlistry"_s));
-    const QByteArray stored = R"({"FieldOrder": ["Name", "Artist"], "SortOrder": ["Name"], "DelimitedTextPadding": true})";
+    const QByteArray stored
+        = R"({"FieldOrder": ["Name", "Artist"], "SortOrder": ["Name"], "DelimitedTextPadding": true})";
     writeFileBytes(settings, stored);
     const QString out = env.path(u"d.txt"_s);
-    const QStringList base = {u"--library"_s, sample, u"--playlist"_s, u"Downloaded"_s, u"--format"_s, u"txt"_s,
-                              u"--output"_s, out};
+    const QStringList base
+        = { u"--library"_s, sample, u"--playlist"_s, u"Downloaded"_s, u"--format"_s, u"txt"_s, u"--output"_s, out };
 
     ASSERT_EQ(runExporter(env, base).status, 0);
-    EXPECT_EQ(readFileBytes(out), QByteArray("Energy Flow \t 坂本龍一\nUntitled Demo \t The Garage Band\nVoice Memo \t \n"));
+    EXPECT_EQ(
+        readFileBytes(out), QByteArray("Energy Flow \t 坂本龍一\nUntitled Demo \t The Garage Band\nVoice Memo \t \n"));
 
-    ASSERT_EQ(runExporter(env, base + QStringList{u"--set"_s, u"DelimitedTextDelimiter=1"_s, u"--set"_s,
-                                                  uR"(FieldOrder=["Time"])"_s, u"--set"_s, u"DelimitedTextPadding=false"_s})
+    ASSERT_EQ(runExporter(env,
+                  base
+                      + QStringList { u"--set"_s, u"DelimitedTextDelimiter=1"_s, u"--set"_s,
+                          uR"(FieldOrder=["Time"])"_s, u"--set"_s, u"DelimitedTextPadding=false"_s })
                   .status,
-              0);
+        0);
     EXPECT_EQ(readFileBytes(out), QByteArray("4:21\n0:59\n1:01\n"));
     EXPECT_EQ(readFileBytes(settings), stored);
 
     // Another settings file in the store's format.
     const QString other = env.path(u"other.json"_s);
     writeFileBytes(other, R"({"FieldOrder": ["Name"], "iTunesOrdering": true})");
-    ASSERT_EQ(runExporter(env, base + QStringList{u"--settings"_s, other}).status, 0);
+    ASSERT_EQ(runExporter(env, base + QStringList { u"--settings"_s, other }).status, 0);
     EXPECT_EQ(readFileBytes(out), QByteArray("Energy Flow\nUntitled Demo\nVoice Memo\n"));
 }
 
@@ -129,13 +140,14 @@ TEST(Cli, AllExportsEveryPlaylistUnderSafeNames)
 {
     CoreEnvironment env;
     const QString dir = env.path(u"all"_s);
-    const Result r = runExporter(env, {u"--library"_s, sample, u"--all"_s, u"--format"_s, u"m3u"_s,
-                                       u"--output-dir"_s, dir});
+    const Result r
+        = runExporter(env, { u"--library"_s, sample, u"--all"_s, u"--format"_s, u"m3u"_s, u"--output-dir"_s, dir });
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     QStringList files = QDir(dir).entryList(QDir::Files, QDir::Name);
-    EXPECT_EQ(files, (QStringList{u"90s.m3u"_s, u"Chansons & Cafés.m3u"_s, u"Downloaded 2.m3u"_s,
-                                  u"Downloaded.m3u"_s, u"Empty Playlist.m3u"_s, u"Jazz Favourites.m3u"_s,
-                                  u"Library.m3u"_s, u"Road Trip.m3u"_s, u"Rock-Pop.m3u"_s, u"Tango Night.m3u"_s}));
+    EXPECT_EQ(files,
+        (QStringList { u"90s.m3u"_s, u"Chansons & Cafés.m3u"_s, u"Downloaded 2.m3u"_s, u"Downloaded.m3u"_s,
+            u"Empty Playlist.m3u"_s, u"Jazz Favourites.m3u"_s, u"Library.m3u"_s, u"Road Trip.m3u"_s, u"Rock-Pop.m3u"_s,
+            u"Tango Night.m3u"_s }));
     // Each entry is itself: the second "Downloaded" has its own songs.
     EXPECT_TRUE(readFileBytes(dir + u"/Downloaded.m3u"_s).contains("Energy Flow"));
     EXPECT_TRUE(readFileBytes(dir + u"/Downloaded 2.m3u"_s).contains("Hunter"));
@@ -149,12 +161,12 @@ TEST(Cli, SafeFileNames)
         QString name;
         QString file;
     } cases[] = {
-        {u"Rock/Pop"_s, u"Rock-Pop.m3u"_s},
-        {u"../../etc/passwd"_s, u"_.-..-etc-passwd.m3u"_s},
-        {u".hidden"_s, u"_hidden.m3u"_s},
-        {QString(u"a\0b"_s), u"ab.m3u"_s},
-        {u""_s, u"Untitled.m3u"_s},
-        {QString(), u"Untitled 2.m3u"_s},
+        { u"Rock/Pop"_s, u"Rock-Pop.m3u"_s },
+        { u"../../etc/passwd"_s, u"_.-..-etc-passwd.m3u"_s },
+        { u".hidden"_s, u"_hidden.m3u"_s },
+        { QString(u"a\0b"_s), u"ab.m3u"_s },
+        { u""_s, u"Untitled.m3u"_s },
+        { QString(), u"Untitled 2.m3u"_s },
     };
     QStringList taken;
     for (const auto &c : cases) {
@@ -167,8 +179,9 @@ TEST(Cli, SafeFileNames)
     const QString cut2 = ExportCommand::safeFileName(longName, u"html"_s, taken);
     EXPECT_LE(cut2.toUtf8().size(), 255);
     EXPECT_TRUE(cut2.endsWith(u" 2.html"_s));
-    const QString emoji = ExportCommand::safeFileName(QString(70, u'x') + QString(60, QChar(0xD83C)).replace(
-                                                          QString(QChar(0xD83C)), u"\U0001F3B5"_s), u"txt"_s, taken);
+    const QString emoji = ExportCommand::safeFileName(
+        QString(70, u'x') + QString(60, QChar(0xD83C)).replace(QString(QChar(0xD83C)), u"\U0001F3B5"_s), u"txt"_s,
+        taken);
     EXPECT_LE(emoji.toUtf8().size(), 255);
     EXPECT_FALSE(emoji.toUtf8().contains('?'));
     EXPECT_TRUE(QString::fromUtf8(emoji.toUtf8()) == emoji);

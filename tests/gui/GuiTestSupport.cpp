@@ -1,9 +1,9 @@
 #include "GuiTestSupport.h"
 
+#include "core/settings/Preferences.h"
 #include "gui/FieldListModel.h"
 #include "gui/FieldSelectionSheet.h"
 #include "gui/PrefsPanel.h"
-#include "core/settings/Preferences.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,13 +1,13 @@
 // Screenshots of the main window's tabs, the field-selection sheet and the preferences, on a throw-away home
 // folder and settings store. Usage: setlistry_screenshots OUTPUT_DIR [LIBRARY_FILE]
-#include "gui/FieldSelectionSheet.h"
 #include "GuiTestSupport.h"
+#include "core/platform/UserDefaults.h"
+#include "core/settings/Preferences.h"
+#include "gui/FieldSelectionSheet.h"
 #include "gui/PrefsPanel.h"
 #include "gui/SLController.h"
-#include "core/settings/Preferences.h"
-#include "support/ScriptedInteraction.h"
-#include "core/platform/UserDefaults.h"
 #include "gui/slTextView.h"
+#include "support/ScriptedInteraction.h"
 
 #include <QApplication>
 #include <QComboBox>

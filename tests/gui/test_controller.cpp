@@ -1,17 +1,17 @@
 // The main window: loading and storing the controls, the album-based rule, the export flow up to the save
 // panel, the colour reset, the reload, and quitting during the library search.
-#include "gui/ColorWell.h"
-#include "core/flow/ExportFlow.h"
-#include "gui/FieldListModel.h"
-#include "gui/FieldSelectionSheet.h"
 #include "GuiTestSupport.h"
-#include "gui/PrefsPanel.h"
-#include "core/settings/Preferences.h"
+#include "core/export/Common.h"
 #include "core/export/M3U.h"
+#include "core/flow/ExportFlow.h"
 #include "core/library/XMLAccessor.h"
 #include "core/platform/Localization.h"
+#include "core/settings/Preferences.h"
+#include "gui/ColorWell.h"
+#include "gui/FieldListModel.h"
+#include "gui/FieldSelectionSheet.h"
+#include "gui/PrefsPanel.h"
 #include "gui/slTextView.h"
-#include "core/export/Common.h"
 
 #include <QAction>
 #include <QCheckBox>

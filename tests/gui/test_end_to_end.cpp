@@ -1,13 +1,13 @@
 // Whole exports driven through the window: a tab, the sheet confirmed, the save panel answered; the file
 // written must be the one the command-line exporter writes with the same settings.
-#include "gui/FieldListModel.h"
-#include "gui/FieldSelectionSheet.h"
 #include "GuiTestSupport.h"
 #include "core/export/DelimitedText.h"
 #include "core/export/M3U.h"
 #include "core/export/QTSS.h"
 #include "core/html/HTML.h"
 #include "core/library/XMLAccessor.h"
+#include "gui/FieldListModel.h"
+#include "gui/FieldSelectionSheet.h"
 #include "gui/slTextView.h"
 
 #include <QCheckBox>

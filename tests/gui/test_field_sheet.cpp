@@ -1,8 +1,8 @@
 // The field-selection sheet: adding and removing fields, the selection rule between the two chosen lists, the
 // button enabling, the playlist-order box, reordering by drag and drop on the list models, and its modal run.
+#include "GuiTestSupport.h"
 #include "gui/FieldListModel.h"
 #include "gui/FieldSelectionSheet.h"
-#include "GuiTestSupport.h"
 
 #include <QCheckBox>
 #include <QListView>

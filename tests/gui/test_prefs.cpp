@@ -1,8 +1,8 @@
 // The preferences window: one instance, fields filled once from the settings, every keystroke stored, and the
 // folder chooser.
 #include "GuiTestSupport.h"
-#include "gui/PrefsPanel.h"
 #include "core/settings/Preferences.h"
+#include "gui/PrefsPanel.h"
 
 #include <QDialog>
 #include <QDir>

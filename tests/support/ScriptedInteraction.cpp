@@ -1,10 +1,9 @@
 #include "ScriptedInteraction.h"
 
-UserInteraction::AlertButton ScriptedInteraction::runCriticalAlert(const QString &title, const QString &message,
-                                                                   const QString &defaultButton,
-                                                                   const QString &alternateButton)
+UserInteraction::AlertButton ScriptedInteraction::runCriticalAlert(
+    const QString &title, const QString &message, const QString &defaultButton, const QString &alternateButton)
 {
-    alerts.append({title, message, defaultButton, alternateButton});
+    alerts.append({ title, message, defaultButton, alternateButton });
     if (alertAnswers.empty())
         return AlertButton::Default;
     const AlertButton answer = alertAnswers.front();
@@ -27,8 +26,8 @@ std::optional<QString> ScriptedInteraction::chooseFolder(const QString &startFol
     return answer;
 }
 
-void ScriptedInteraction::beginSavePanel(const SavePanelRequest &request,
-                                         std::function<void(std::optional<QString>)> done)
+void ScriptedInteraction::beginSavePanel(
+    const SavePanelRequest &request, std::function<void(std::optional<QString>)> done)
 {
     savePanelRequests.append(request);
     std::optional<QString> answer;

@@ -3,7 +3,6 @@
 #include "core/platform/UserInteraction.h"
 
 #include <QList>
-
 #include <deque>
 
 // Answers from a script and records what was asked; never blocks. For tests.
@@ -30,11 +29,10 @@ public:
     bool terminated = false;
 
     AlertButton runCriticalAlert(const QString &title, const QString &message, const QString &defaultButton,
-                                 const QString &alternateButton = QString()) override;
+        const QString &alternateButton = QString()) override;
     void beep() override;
     std::optional<QString> chooseFolder(const QString &startFolder) override;
-    void beginSavePanel(const SavePanelRequest &request,
-                        std::function<void(std::optional<QString>)> done) override;
+    void beginSavePanel(const SavePanelRequest &request, std::function<void(std::optional<QString>)> done) override;
     void terminate() override;
     bool isTerminating() const override { return terminated; }
 };

@@ -1,11 +1,10 @@
 #include "TestSupport.h"
 
-#include "core/settings/Preferences.h"
 #include "core/platform/Localization.h"
+#include "core/settings/Preferences.h"
 
 #include <QDir>
 #include <QFile>
-
 #include <gtest/gtest.h>
 
 CoreEnvironment::CoreEnvironment()

@@ -1,15 +1,14 @@
 #pragma once
 
-#include "core/settings/ExportChoices.h"
-#include "core/library/Song.h"
 #include "ScriptedInteraction.h"
+#include "core/library/Song.h"
 #include "core/platform/UserDefaults.h"
+#include "core/settings/ExportChoices.h"
 
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
-
 #include <memory>
 
 // Everything the core reaches through globals, made fresh for one test: a home folder and a settings store in

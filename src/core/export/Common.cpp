@@ -1,15 +1,13 @@
 #include "Common.h"
 
-#include "core/text/kwStringMethods.h"
-
-#include "core/settings/ExportChoices.h"
 #include "core/fields/FieldVocabulary.h"
 #include "core/platform/FileManager.h"
 #include "core/platform/Localization.h"
 #include "core/platform/UserInteraction.h"
+#include "core/settings/ExportChoices.h"
+#include "core/text/kwStringMethods.h"
 
 #include <QHashFunctions>
-
 #include <limits>
 #include <optional>
 #include <utility>
@@ -118,7 +116,7 @@ quint64 mixBits(size_t h)
 
 RGBColor Common::RGBStringToNSColor(const QString &rgb)
 {
-    return RGBColor{componentFromPair(rgb, 0), componentFromPair(rgb, 2), componentFromPair(rgb, 4)};
+    return RGBColor { componentFromPair(rgb, 0), componentFromPair(rgb, 2), componentFromPair(rgb, 4) };
 }
 
 QString Common::NSColorToRGBString(const RGBColor &color)
@@ -168,7 +166,7 @@ void Common::removeDuplicateSongsFromList(SongList &songs)
     }
     struct Slot
     {
-        quint32 tag = 0;   // the hash's high half
+        quint32 tag = 0; // the hash's high half
         quint32 index = 0; // 1 + the kept song's index in the compacted list; 0 for an empty slot
     };
     size_t capacity = 16;
@@ -202,7 +200,7 @@ void Common::removeDuplicateSongsFromList(SongList &songs)
                 data = songs.data();
             continue;
         }
-        table[slot] = Slot{tag, quint32(kept + 1)};
+        table[slot] = Slot { tag, quint32(kept + 1) };
         if (data && kept != i)
             data[kept] = std::move(data[i]);
         ++kept;
@@ -240,8 +238,7 @@ void Common::handleWriteError()
     UserInteraction &interaction = UserInteraction::current();
     interaction.beep();
     interaction.runCriticalAlert(Localization::localizedString("WriteErrorTitle"_L1),
-                                 Localization::localizedString("WriteErrorText"_L1),
-                                 Localization::localizedString("OKButtonText"_L1));
+        Localization::localizedString("WriteErrorText"_L1), Localization::localizedString("OKButtonText"_L1));
 }
 
 QByteArray Common::encode(const QString &text, Encoding encoding)

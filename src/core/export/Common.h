@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/text/RGBColor.h"
 #include "core/library/Song.h"
+#include "core/text/RGBColor.h"
 
 #include <QByteArray>
 #include <QString>

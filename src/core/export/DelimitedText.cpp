@@ -1,10 +1,10 @@
 #include "DelimitedText.h"
 
-#include "core/settings/ExportChoices.h"
-#include "core/settings/Preferences.h"
+#include "Common.h"
 #include "core/fields/FieldVocabulary.h"
 #include "core/library/SongSort.h"
-#include "Common.h"
+#include "core/settings/ExportChoices.h"
+#include "core/settings/Preferences.h"
 #include "core/text/kwStringMethods.h"
 
 #include <optional>
@@ -107,8 +107,8 @@ QString DelimitedText::makeText(const Playlist &playlist)
         Common::removeDuplicateSongsFromList(songs);
 
     // The titles do not change during one export; find the field of each once.
-    const QList<std::optional<Field>> fields =
-        FieldVocabulary::resolveTitles(fieldOrder, FieldVocabulary::exportOrder());
+    const QList<std::optional<Field>> fields
+        = FieldVocabulary::resolveTitles(fieldOrder, FieldVocabulary::exportOrder());
 
     QString separator;
     if (padding)

@@ -4,7 +4,6 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
-
 #include <array>
 #include <optional>
 #include <span>
@@ -36,8 +35,8 @@ struct FieldInfo
 {
     Field field;
     QLatin1StringView titleKey; // localisation key of the field's title
-    bool offered;               // offered to the user (all but "Disc Count")
-    bool isText;                // compares as text; otherwise as a number
+    bool offered; // offered to the user (all but "Disc Count")
+    bool isText; // compares as text; otherwise as a number
 };
 
 namespace FieldVocabulary {
@@ -56,10 +55,10 @@ QStringList offeredTitles();
 std::optional<Field> fieldForTitle(const QString &title, std::span<const Field> order);
 
 // Lookup orders of the parts of the system that tell which field a title names.
-std::span<const Field> sortOrder();      // ordering (mainSort)
-std::span<const Field> compareOrder();   // field comparison and duplicate removal
-std::span<const Field> exportOrder();    // delimited text cells
-std::span<const Field> htmlOrder();      // song-based page cells
+std::span<const Field> sortOrder(); // ordering (mainSort)
+std::span<const Field> compareOrder(); // field comparison and duplicate removal
+std::span<const Field> exportOrder(); // delimited text cells
+std::span<const Field> htmlOrder(); // song-based page cells
 
 // The field of every title of `titles` under `order`, worked out once for a whole export or sort.
 QList<std::optional<Field>> resolveTitles(const QStringList &titles, std::span<const Field> order);

@@ -1,6 +1,5 @@
 #include "ExportFlow.h"
 
-#include "core/settings/Preferences.h"
 #include "core/export/DelimitedText.h"
 #include "core/export/M3U.h"
 #include "core/export/QTSS.h"
@@ -10,6 +9,7 @@
 #include "core/platform/Localization.h"
 #include "core/platform/PathUtils.h"
 #include "core/platform/UserDefaults.h"
+#include "core/settings/Preferences.h"
 #include "core/text/kwStringMethods.h"
 
 #include <limits>

@@ -1,18 +1,17 @@
 #include "HTML.h"
 
-#include "core/settings/ExportChoices.h"
-#include "core/settings/Preferences.h"
+#include "core/export/Common.h"
 #include "core/fields/FieldVocabulary.h"
 #include "core/library/SongSort.h"
 #include "core/platform/FileManager.h"
 #include "core/platform/Localization.h"
 #include "core/platform/PathUtils.h"
 #include "core/platform/UserInteraction.h"
-#include "core/export/Common.h"
+#include "core/settings/ExportChoices.h"
+#include "core/settings/Preferences.h"
 #include "core/text/kwStringMethods.h"
 
 #include <QStringView>
-
 #include <algorithm>
 #include <iterator>
 #include <limits>
@@ -134,8 +133,8 @@ QString hrefForFileName(const QString &name)
     href.reserve(name.size() + 8);
     for (qsizetype i = 0; i < name.size(); ++i) {
         const char16_t c = name[i].unicode();
-        const bool encode = c == u'%' || c == u'#' || c == u'?' || c == u':' || c == u'\\' || c < 0x20
-            || c == 0x7f || (c == u' ' && (i == 0 || i == name.size() - 1));
+        const bool encode = c == u'%' || c == u'#' || c == u'?' || c == u':' || c == u'\\' || c < 0x20 || c == 0x7f
+            || (c == u' ' && (i == 0 || i == name.size() - 1));
         if (encode) {
             href.append(u'%');
             href.append(QString::number(c, 16).rightJustified(2, u'0').toUpper());
@@ -150,8 +149,8 @@ QString hrefForFileName(const QString &name)
 struct LinkSettings
 {
     bool on = false;
-    QString prefix;          // the web server path with a "/" at both ends
-    QString foldedPrefix;    // the same with its "//" folded, escaped: the start of every plain link
+    QString prefix; // the web server path with a "/" at both ends
+    QString foldedPrefix; // the same with its "//" folded, escaped: the start of every plain link
     QStringList musicFolder; // its components, without a leading "/"
 
     static LinkSettings read()
@@ -368,11 +367,11 @@ struct PageParts
     QString header; // the user's own markup, written as it is
     QString pageWord;
     QString playlistWord;
-    QString footer;     // the same on every page
-    QStringList hrefs;  // the link target of each page
+    QString footer; // the same on every page
+    QStringList hrefs; // the link target of each page
 
     PageParts(const QString &playlistName, const QStringList &filePaths, int pages, qsizetype songs, int seconds,
-              quint32 kilobytes)
+        quint32 kilobytes)
     {
         const QString bg = Preferences::stringFor(Preferences::prHTMLBGColor);
         const QString fg = Preferences::stringFor(Preferences::prHTMLTextColor);
@@ -396,7 +395,7 @@ struct PageParts
             head.append("td {font-family: Verdana, Arial, Helvetica, sans-serif; font-size: smaller;}\n"_L1);
         else
             head.append("td {font-family: Verdana, Arial, Helvetica, sans-serif;}\n"_L1);
-        for (const QLatin1StringView state : {"link"_L1, "visited"_L1, "hover"_L1, "active"_L1})
+        for (const QLatin1StringView state : { "link"_L1, "visited"_L1, "hover"_L1, "active"_L1 })
             head.append("a:"_L1 % state % " {color: #"_L1 % fg % "; text-decoration: underline;}\n"_L1);
         head.append(".header {font-size: 140%; text-align: left;}\n"
                     ".alt {background: #"_L1);
@@ -413,7 +412,7 @@ struct PageParts
         appendDecimal(footer, songs);
         footer.append(u' ' % text("songs"_L1) % ", "_L1);
         footer.append(kwStringMethods::getTimeAsNiceVagueString(seconds) % ", "_L1
-                      % kwStringMethods::kilobytesToMBString(kilobytes));
+            % kwStringMethods::kilobytesToMBString(kilobytes));
         footer.append("</font></b></p>\n"_L1);
 
         for (int k = 0; k < pages; ++k) {
@@ -475,8 +474,8 @@ public:
         , m_titles(currentFieldOrder())
         , m_rows(RowMaker::read(m_titles))
         , m_perPage(itemsPerPage(songs.size(), Preferences::integerFor(Preferences::prHTMLMaxSongsPerFile)))
-        , m_parts(playlistName, filePaths, HTML::filesNeededSongs(int(songs.size())), songs.size(),
-                  totalSeconds(songs), totalKilobytes(songs))
+        , m_parts(playlistName, filePaths, HTML::filesNeededSongs(int(songs.size())), songs.size(), totalSeconds(songs),
+              totalKilobytes(songs))
     {
         // An empty field list never comes from the export flow; without columns no row spans any.
         const qint64 columns = m_titles.size();
@@ -484,8 +483,7 @@ public:
         const QString fullSpan = columns > 1 ? colspan(m_rows.numberRows ? columns + 1 : columns) : QString();
         m_fullRowStart = "<tr><td"_L1 % fullSpan % u'>';
 
-        m_titleRowStart = "<tr><td"_L1 % titleSpan % ">\n<strong class=\"header\">"_L1 % m_parts.playlistWord
-            % ": "_L1;
+        m_titleRowStart = "<tr><td"_L1 % titleSpan % ">\n<strong class=\"header\">"_L1 % m_parts.playlistWord % ": "_L1;
         appendEscaped(m_titleRowStart, playlistName);
         m_titleRowStart.append("</strong></td>\n<td align=\"right\" colspan=\"1\">"_L1);
 
@@ -514,7 +512,7 @@ public:
 
         QString page;
         page.reserve(m_parts.estimate(last - first, m_rowChars, m_rowsMade, 256) + m_titleRowStart.size()
-                     + m_columnHeader.size() + m_headerRow.size());
+            + m_columnHeader.size() + m_headerRow.size());
         page.append(m_parts.head);
         page.append("<table align=\"center\" border=\"0\" cellpadding=\"5\" cellspacing=\"0\">\n"_L1);
         page.append(m_titleRowStart);
@@ -578,10 +576,9 @@ public:
 
         QString page;
         page.reserve(m_parts.estimate(last - first, m_blockChars, m_blocksMade, 2048) + m_titleRowStart.size()
-                     + m_headerRow.size());
+            + m_headerRow.size());
         page.append(m_parts.head);
-        page.append(
-            "<table width=\"100%\" align=\"center\" border=\"0\" cellpadding=\"5\" cellspacing=\"0\">\n"_L1);
+        page.append("<table width=\"100%\" align=\"center\" border=\"0\" cellpadding=\"5\" cellspacing=\"0\">\n"_L1);
         page.append(m_titleRowStart);
         m_parts.appendPageNumber(page, p);
         page.append("</td></tr>"_L1);
@@ -605,8 +602,8 @@ private:
     static PageParts makeParts(const Playlist &playlist, const QStringList &filePaths, int pages)
     {
         const SongList songs = playlist.getSongs();
-        return PageParts(playlist.getName(), filePaths, pages, songs.size(), totalSeconds(songs),
-                         totalKilobytes(songs));
+        return PageParts(
+            playlist.getName(), filePaths, pages, songs.size(), totalSeconds(songs), totalKilobytes(songs));
     }
 
     // The heading values are the album's first song's.
@@ -644,8 +641,8 @@ private:
                 appendDecimal(page, song.getTrackNumber());
                 page.append(u'.');
             }
-            page.append(alt ? "</td>\n<td class=\"alt\" width=\"100%\">"_L1
-                            : "</td>\n<td class=\"nonalt\" width=\"100%\">"_L1);
+            page.append(
+                alt ? "</td>\n<td class=\"alt\" width=\"100%\">"_L1 : "</td>\n<td class=\"nonalt\" width=\"100%\">"_L1);
             appendLinkedName(page, song, m_links);
             page.append(alt ? "</td>\n<td class=\"alt\">"_L1 : "</td>\n<td class=\"nonalt\">"_L1);
             appendTime(page, song.getTime());
@@ -666,8 +663,7 @@ private:
     qsizetype m_blocksMade = 0;
 };
 
-template<typename Pages>
-QStringList allPages(Pages &&set)
+template<typename Pages> QStringList allPages(Pages &&set)
 {
     QStringList result;
     result.reserve(set.pages());
@@ -677,8 +673,7 @@ QStringList allPages(Pages &&set)
 }
 
 // Each page is made, encoded and written before the next is made, so a page set never sits in memory whole.
-template<typename Pages>
-void writePages(Pages &&set, const QStringList &paths)
+template<typename Pages> void writePages(Pages &&set, const QStringList &paths)
 {
     for (int p = 1; p <= set.pages() && p <= paths.size(); ++p) {
         const QByteArray bytes = kwStringMethods::convertToUTF8(set.page(p));
@@ -735,8 +730,7 @@ QStringList HTML::getFileCenter(const SongList &songs)
     return rows;
 }
 
-QStringList HTML::makeExportStrings(const SongList &songs, const QStringList &filePaths,
-                                    const QString &playlistName)
+QStringList HTML::makeExportStrings(const SongList &songs, const QStringList &filePaths, const QString &playlistName)
 {
     return allPages(SongPages(songs, filePaths, playlistName));
 }
@@ -802,14 +796,14 @@ void HTML::saveHTMLTo(const QString &path, const Playlist &playlist, bool albumB
             SongSort::sortWithMainSort(songs);
     }
 
-    const int pages = albumBased ? filesNeededAlbums(int(playlist.getAlbums().size()))
-                                 : filesNeededSongs(int(songs.size()));
+    const int pages
+        = albumBased ? filesNeededAlbums(int(playlist.getAlbums().size())) : filesNeededSongs(int(songs.size()));
     if (pages == 0)
         return;
     UserInteraction &ui = UserInteraction::current();
     if (pages > kMaxPageFiles) {
-        ui.runCriticalAlert(text("TooManyFilesErrorTitle"_L1), text("TooManyFilesErrorText"_L1),
-                            text("OKButtonText"_L1));
+        ui.runCriticalAlert(
+            text("TooManyFilesErrorTitle"_L1), text("TooManyFilesErrorText"_L1), text("OKButtonText"_L1));
         return;
     }
 
@@ -819,10 +813,9 @@ void HTML::saveHTMLTo(const QString &path, const Playlist &playlist, bool albumB
     for (int k = 1; k < pages; ++k) {
         if (FileManager::fileExistsAtPath(paths[k])) {
             ui.runCriticalAlert(text("FileExistsErrorTitle"_L1),
-                                text("FileExistsErrorText1"_L1) % PathUtils::lastPathComponent(paths[k])
-                                    % text("FileExistsErrorText2"_L1) % PathUtils::lastPathComponent(paths[0])
-                                    % "\"."_L1,
-                                text("OKButtonText"_L1));
+                text("FileExistsErrorText1"_L1) % PathUtils::lastPathComponent(paths[k])
+                    % text("FileExistsErrorText2"_L1) % PathUtils::lastPathComponent(paths[0]) % "\"."_L1,
+                text("OKButtonText"_L1));
             return;
         }
     }

@@ -4,7 +4,6 @@
 
 #include <QString>
 #include <QStringList>
-
 #include <optional>
 
 // The HTML exporter: song-based and album-based page sets.
@@ -24,8 +23,8 @@ public:
     static QString getTotalTimeForSongsAsString(const SongList &songs);
     static QString getTotalFileSizeForSongsAsString(const SongList &songs);
     static QStringList getFileCenter(const SongList &songs);
-    static QStringList makeExportStrings(const SongList &songs, const QStringList &filePaths,
-                                         const QString &playlistName);
+    static QStringList makeExportStrings(
+        const SongList &songs, const QStringList &filePaths, const QString &playlistName);
     static QStringList makeAlbumBasedExportStrings(const Playlist &playlist, const QStringList &filePaths);
 
     // The name cell as page text: the escaped name, inside a link to the music file (its target escaped too)

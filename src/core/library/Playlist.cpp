@@ -63,7 +63,7 @@ AlbumList Playlist::groupIntoAlbums(const SongList &songs)
         auto it = byTitle.constFind(album);
         if (it == byTitle.cend()) {
             byTitle.insert(album, albums.size());
-            albums.append(SongList{song});
+            albums.append(SongList { song });
         } else {
             albums[*it].append(song);
         }

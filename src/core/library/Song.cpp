@@ -1,9 +1,9 @@
 #include "Song.h"
 
-#include "core/fields/FieldVocabulary.h"
 #include "SongCompare.h"
-#include "core/settings/ExportChoices.h"
+#include "core/fields/FieldVocabulary.h"
 #include "core/plist/PropertyList.h"
+#include "core/settings/ExportChoices.h"
 
 using namespace Qt::StringLiterals;
 
@@ -177,33 +177,54 @@ const QString &textValue(const Song &song, Field field)
 {
     static const QString empty;
     switch (field) {
-    case Field::Artist: return song.getArtist();
-    case Field::Album: return song.getAlbum();
-    case Field::Name: return song.getName();
-    case Field::Genre: return song.getGenre();
-    case Field::Location: return song.getLocation();
-    case Field::Composer: return song.getComposer();
-    case Field::Comments: return song.getComments();
-    case Field::Kind: return song.getKind();
-    default: return empty;
+    case Field::Artist:
+        return song.getArtist();
+    case Field::Album:
+        return song.getAlbum();
+    case Field::Name:
+        return song.getName();
+    case Field::Genre:
+        return song.getGenre();
+    case Field::Location:
+        return song.getLocation();
+    case Field::Composer:
+        return song.getComposer();
+    case Field::Comments:
+        return song.getComments();
+    case Field::Kind:
+        return song.getKind();
+    default:
+        return empty;
     }
 }
 
 int numberValue(const Song &song, Field field)
 {
     switch (field) {
-    case Field::SampleRate: return song.getSampleRate();
-    case Field::Time: return song.getTime();
-    case Field::BitRate: return song.getBitRate();
-    case Field::Rating: return song.getRating();
-    case Field::PlayCount: return song.getPlaycount();
-    case Field::TrackNumber: return song.getTrackNumber();
-    case Field::Year: return song.getYear();
-    case Field::BPM: return song.getBPM();
-    case Field::DiscNumber: return song.getDiscNumber();
-    case Field::DiscCount: return song.getDiscCount();
-    case Field::Size: return song.getSize();
-    default: return 0;
+    case Field::SampleRate:
+        return song.getSampleRate();
+    case Field::Time:
+        return song.getTime();
+    case Field::BitRate:
+        return song.getBitRate();
+    case Field::Rating:
+        return song.getRating();
+    case Field::PlayCount:
+        return song.getPlaycount();
+    case Field::TrackNumber:
+        return song.getTrackNumber();
+    case Field::Year:
+        return song.getYear();
+    case Field::BPM:
+        return song.getBPM();
+    case Field::DiscNumber:
+        return song.getDiscNumber();
+    case Field::DiscCount:
+        return song.getDiscCount();
+    case Field::Size:
+        return song.getSize();
+    default:
+        return 0;
     }
 }
 

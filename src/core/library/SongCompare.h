@@ -3,7 +3,6 @@
 #include "core/fields/FieldVocabulary.h"
 
 #include <QList>
-
 #include <optional>
 
 class Song;

@@ -3,7 +3,6 @@
 #include "core/settings/ExportChoices.h"
 
 #include <QHash>
-
 #include <algorithm>
 #include <vector>
 
@@ -20,7 +19,7 @@ struct PreparedEntry
     bool text = false;
     bool reversed = false;
     std::vector<int> identity; // text: id of the exact value; number: the value itself
-    std::vector<int> rank;     // text only
+    std::vector<int> rank; // text only
 };
 
 PreparedEntry prepare(Field field, const SongList &songs)
@@ -50,9 +49,8 @@ PreparedEntry prepare(Field field, const SongList &songs)
     for (size_t i = 0; i < order.size(); ++i)
         order[i] = int(i);
     // Case-insensitive comparison is a consistent total preorder, so a plain sort may rank the values.
-    std::sort(order.begin(), order.end(), [&distinct](int a, int b) {
-        return QString::compare(distinct[a], distinct[b], Qt::CaseInsensitive) < 0;
-    });
+    std::sort(order.begin(), order.end(),
+        [&distinct](int a, int b) { return QString::compare(distinct[a], distinct[b], Qt::CaseInsensitive) < 0; });
     std::vector<int> rankOfId(order.size());
     int rank = 0;
     for (size_t i = 0; i < order.size(); ++i) {

@@ -1,14 +1,12 @@
 #pragma once
 
 #include <QList>
-
 #include <utility>
 #include <vector>
 
 namespace SongSort {
 
-template<typename T, typename Compare>
-void mergeSort(QList<T> &list, Compare compare)
+template<typename T, typename Compare> void mergeSort(QList<T> &list, Compare compare)
 {
     const qsizetype n = list.size();
     if (n < 2)

@@ -1,11 +1,11 @@
 #include "XMLAccessor.h"
 
-#include "core/settings/Preferences.h"
 #include "core/platform/FileManager.h"
 #include "core/platform/Localization.h"
 #include "core/platform/PathUtils.h"
 #include "core/platform/UserDefaults.h"
 #include "core/platform/UserInteraction.h"
+#include "core/settings/Preferences.h"
 
 using namespace Qt::StringLiterals;
 
@@ -96,9 +96,8 @@ QString XMLAccessor::findFolderManually()
     UserInteraction &ui = UserInteraction::current();
     using L = QLatin1StringView;
     const auto answer = ui.runCriticalAlert(Localization::localizedString(L("DataNotFoundErrorTitle")),
-                                            Localization::localizedString(L("DataNotFoundErrorText1")),
-                                            Localization::localizedString(L("FindButtonText")),
-                                            Localization::localizedString(L("QuitButtonText")));
+        Localization::localizedString(L("DataNotFoundErrorText1")), Localization::localizedString(L("FindButtonText")),
+        Localization::localizedString(L("QuitButtonText")));
     if (answer == UserInteraction::AlertButton::Alternate) {
         ui.terminate();
         return QString();
@@ -118,8 +117,7 @@ QString XMLAccessor::findFolderManually()
     }
 
     ui.runCriticalAlert(Localization::localizedString(L("DataNotFoundErrorTitle")),
-                        Localization::localizedString(L("DataNotFoundErrorText2")),
-                        Localization::localizedString(L("QuitButtonText")));
+        Localization::localizedString(L("DataNotFoundErrorText2")), Localization::localizedString(L("QuitButtonText")));
     ui.terminate();
     return QString();
 }

@@ -2,7 +2,6 @@
 
 #include <QFileInfo>
 #include <QSaveFile>
-
 #include <unistd.h>
 
 namespace FileManager {

@@ -8,7 +8,10 @@
 namespace Localization {
 
 QString localizedString(const QString &key);
-inline QString localizedString(QLatin1StringView key) { return localizedString(QString(key)); }
+inline QString localizedString(QLatin1StringView key)
+{
+    return localizedString(QString(key));
+}
 
 // Replaces the table in use (tests; an empty table makes every key stand for itself). resetTable() goes back
 // to the application's own table.

@@ -123,7 +123,7 @@ bool UserDefaults::boolForKey(const QString &key) const
     case QMetaType::QString: {
         const QString text = value.toString().trimmed();
         return text.compare(u"YES"_s, Qt::CaseInsensitive) == 0 || text.compare(u"true"_s, Qt::CaseInsensitive) == 0
-               || leadingInteger(text) != 0;
+            || leadingInteger(text) != 0;
     }
     default:
         return false;

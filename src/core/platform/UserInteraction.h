@@ -2,7 +2,6 @@
 
 #include <QString>
 #include <QStringList>
-
 #include <functional>
 #include <optional>
 
@@ -16,8 +15,8 @@ public:
 
     struct SavePanelRequest
     {
-        QString startFolder;   // an existing folder
-        QString proposedName;  // file name, extension included
+        QString startFolder; // an existing folder
+        QString proposedName; // file name, extension included
         QString requiredExtension; // without the "."; the chosen name always ends with it
     };
 
@@ -25,7 +24,8 @@ public:
 
     // A modal critical alert. `alternateButton` empty: one button only. Answers which button was pressed.
     virtual AlertButton runCriticalAlert(const QString &title, const QString &message, const QString &defaultButton,
-                                         const QString &alternateButton = QString()) = 0;
+        const QString &alternateButton = QString())
+        = 0;
     // The system alert sound.
     virtual void beep() = 0;
     // A modal folder chooser starting in `startFolder`; answers the chosen folder's full path, or nothing when
@@ -33,8 +33,7 @@ public:
     virtual std::optional<QString> chooseFolder(const QString &startFolder) = 0;
     // The save panel. `done` is called exactly once, later or before this returns, with the chosen full path
     // or with nothing when the user cancelled.
-    virtual void beginSavePanel(const SavePanelRequest &request,
-                                std::function<void(std::optional<QString>)> done) = 0;
+    virtual void beginSavePanel(const SavePanelRequest &request, std::function<void(std::optional<QString>)> done) = 0;
     // Ends the application. Callers return at once without further work after calling it; the front end
     // leaves its event loop (or exits) and stores nothing on the way out.
     virtual void terminate() = 0;

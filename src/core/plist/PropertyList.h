@@ -3,7 +3,6 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringView>
-
 #include <memory>
 
 class PropertyListDocument;
@@ -56,7 +55,11 @@ public:
 
 private:
     friend class PropertyListDocument;
-    PlistValue(const PropertyListDocument *doc, quint32 node) : m_doc(doc), m_node(node) { }
+    PlistValue(const PropertyListDocument *doc, quint32 node)
+        : m_doc(doc)
+        , m_node(node)
+    {
+    }
 
     const PropertyListDocument *m_doc = nullptr;
     quint32 m_node = 0;

@@ -24,7 +24,7 @@ void ExportChoices::sortOptions(QStringList &list)
 {
     // Plain code-unit order, upper case before lower case; stable so equal titles keep their order.
     std::stable_sort(list.begin(), list.end(),
-                     [](const QString &a, const QString &b) { return QString::compare(a, b, Qt::CaseSensitive) < 0; });
+        [](const QString &a, const QString &b) { return QString::compare(a, b, Qt::CaseSensitive) < 0; });
 }
 
 void ExportChoices::fillFromSettings(const UserDefaults &store)

@@ -12,7 +12,7 @@ namespace {
 
 Key key(QLatin1StringView identifier, QLatin1StringView stored, Kind kind, const QVariant &def)
 {
-    return Key{identifier, stored, kind, def};
+    return Key { identifier, stored, kind, def };
 }
 
 } // namespace

@@ -2,7 +2,6 @@
 
 #include <QLatin1StringView>
 #include <QVariant>
-
 #include <array>
 
 class UserDefaults;
@@ -15,35 +14,35 @@ enum class Kind { String, Boolean, Integer, StringArray };
 struct Key
 {
     QLatin1StringView identifier; // the name the code refers to it by
-    QLatin1StringView storedKey;  // the key it is stored under
+    QLatin1StringView storedKey; // the key it is stored under
     Kind kind;
     QVariant registeredDefault;
 };
 
-inline constexpr QLatin1StringView prLastSaveDir{"LastSaveDir"};
-inline constexpr QLatin1StringView prMusicDataFolder{"iTunes Data Folder"};
-inline constexpr QLatin1StringView prMusicFolderPath{"Music Folder Path"};
-inline constexpr QLatin1StringView prWebServerPath{"Web Server Path"};
-inline constexpr QLatin1StringView prSortOrder{"SortOrder"};
-inline constexpr QLatin1StringView prFieldOrder{"FieldOrder"};
-inline constexpr QLatin1StringView priTunesOrdering{"iTunesOrdering"};
-inline constexpr QLatin1StringView prHTMLRemoveDupes{"HTMLRemoveDupes"};
-inline constexpr QLatin1StringView prHTMLOddColor{"HTMLOddColor"};
-inline constexpr QLatin1StringView prHTMLEvenColor{"HTMLEvenColor"};
-inline constexpr QLatin1StringView prHTMLBGColor{"HTMLBGColor"};
-inline constexpr QLatin1StringView prHTMLTextColor{"HTMLTextColor"};
-inline constexpr QLatin1StringView prHTMLAddWebServerLinks{"HTMLAddWebServerLinks"};
-inline constexpr QLatin1StringView prHTMLHeader{"HTMLHeader"};
-inline constexpr QLatin1StringView prHTMLUseStars{"HTMLUseStars"};
-inline constexpr QLatin1StringView prHTMLMaxSongsPerFile{"HTMLMaxSongsPerFile"};
-inline constexpr QLatin1StringView prHTMLMaxAlbumsPerFile{"HTMLMaxAlbumsPerFile"};
-inline constexpr QLatin1StringView prHTMLFontSize{"HTMLFontSize"};
-inline constexpr QLatin1StringView prHTMLShouldNumberRows{"HTMLShouldNumberRows"};
-inline constexpr QLatin1StringView prHTMLAlbumBased{"HTMLAlbumBased"};
-inline constexpr QLatin1StringView prDTEncoding{"DelimitedTextEncoding"};
-inline constexpr QLatin1StringView prDTRemoveDupes{"DelimitedTextRemoveDupes"};
-inline constexpr QLatin1StringView prDTPadding{"DelimitedTextPadding"};
-inline constexpr QLatin1StringView prDTDelimiter{"DelimitedTextDelimiter"};
+inline constexpr QLatin1StringView prLastSaveDir { "LastSaveDir" };
+inline constexpr QLatin1StringView prMusicDataFolder { "iTunes Data Folder" };
+inline constexpr QLatin1StringView prMusicFolderPath { "Music Folder Path" };
+inline constexpr QLatin1StringView prWebServerPath { "Web Server Path" };
+inline constexpr QLatin1StringView prSortOrder { "SortOrder" };
+inline constexpr QLatin1StringView prFieldOrder { "FieldOrder" };
+inline constexpr QLatin1StringView priTunesOrdering { "iTunesOrdering" };
+inline constexpr QLatin1StringView prHTMLRemoveDupes { "HTMLRemoveDupes" };
+inline constexpr QLatin1StringView prHTMLOddColor { "HTMLOddColor" };
+inline constexpr QLatin1StringView prHTMLEvenColor { "HTMLEvenColor" };
+inline constexpr QLatin1StringView prHTMLBGColor { "HTMLBGColor" };
+inline constexpr QLatin1StringView prHTMLTextColor { "HTMLTextColor" };
+inline constexpr QLatin1StringView prHTMLAddWebServerLinks { "HTMLAddWebServerLinks" };
+inline constexpr QLatin1StringView prHTMLHeader { "HTMLHeader" };
+inline constexpr QLatin1StringView prHTMLUseStars { "HTMLUseStars" };
+inline constexpr QLatin1StringView prHTMLMaxSongsPerFile { "HTMLMaxSongsPerFile" };
+inline constexpr QLatin1StringView prHTMLMaxAlbumsPerFile { "HTMLMaxAlbumsPerFile" };
+inline constexpr QLatin1StringView prHTMLFontSize { "HTMLFontSize" };
+inline constexpr QLatin1StringView prHTMLShouldNumberRows { "HTMLShouldNumberRows" };
+inline constexpr QLatin1StringView prHTMLAlbumBased { "HTMLAlbumBased" };
+inline constexpr QLatin1StringView prDTEncoding { "DelimitedTextEncoding" };
+inline constexpr QLatin1StringView prDTRemoveDupes { "DelimitedTextRemoveDupes" };
+inline constexpr QLatin1StringView prDTPadding { "DelimitedTextPadding" };
+inline constexpr QLatin1StringView prDTDelimiter { "DelimitedTextDelimiter" };
 
 // The 24 keys in declaration order.
 const std::array<Key, 24> &keys();

@@ -110,12 +110,12 @@ QByteArray kwStringMethods::convertToASCII(const QString &text)
         } else if (unit <= 0x7F) {
             bytes += char(unit);
         } else if (unit <= 0xFF) {
-            const char escape[] = {'\\', char('0' + ((unit >> 6) & 7)), char('0' + ((unit >> 3) & 7)),
-                                   char('0' + (unit & 7))};
+            const char escape[]
+                = { '\\', char('0' + ((unit >> 6) & 7)), char('0' + ((unit >> 3) & 7)), char('0' + (unit & 7)) };
             bytes.append(escape, sizeof escape);
         } else {
-            const char escape[] = {'\\', 'u', hexDigits[(unit >> 12) & 0xF], hexDigits[(unit >> 8) & 0xF],
-                                   hexDigits[(unit >> 4) & 0xF], hexDigits[unit & 0xF]};
+            const char escape[] = { '\\', 'u', hexDigits[(unit >> 12) & 0xF], hexDigits[(unit >> 8) & 0xF],
+                hexDigits[(unit >> 4) & 0xF], hexDigits[unit & 0xF] };
             bytes.append(escape, sizeof escape);
         }
     }

@@ -5,7 +5,6 @@
 
 #include <QByteArray>
 #include <QString>
-
 #include <gtest/gtest.h>
 
 // The expected file `name` of tests/fixtures/export.

@@ -1,5 +1,4 @@
 #include "core/export/Common.h"
-
 #include "core/platform/Localization.h"
 #include "support/TestSupport.h"
 
@@ -8,12 +7,9 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QRandomGenerator>
-
-#include <gtest/gtest.h>
-
 #include <climits>
+#include <gtest/gtest.h>
 #include <limits>
-
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -30,16 +26,16 @@ TEST(ColourTest, ReadsPairsLikeStrtolBase16)
         int red, green, blue;
     };
     const Case cases[] = {
-        {"e7e7e7", 231, 231, 231},
-        {"FFFFFF", 255, 255, 255},
-        {"000000", 0, 0, 0},
-        {"7f0aA0", 127, 10, 160},
-        {"g11gzz", 0, 1, 0},     // reading stops at the first non-digit; no digit gives 0
-        {" f+f-1", 15, 15, -1},  // white space and a sign are taken; no clamping
-        {"123456789", 0x12, 0x34, 0x56}, // characters after the sixth are ignored
-        {"ab", 0xab, 0, 0},      // missing pairs read as 0
-        {"abcde", 0xab, 0xcd, 0xe},
-        {"", 0, 0, 0},
+        { "e7e7e7", 231, 231, 231 },
+        { "FFFFFF", 255, 255, 255 },
+        { "000000", 0, 0, 0 },
+        { "7f0aA0", 127, 10, 160 },
+        { "g11gzz", 0, 1, 0 }, // reading stops at the first non-digit; no digit gives 0
+        { " f+f-1", 15, 15, -1 }, // white space and a sign are taken; no clamping
+        { "123456789", 0x12, 0x34, 0x56 }, // characters after the sixth are ignored
+        { "ab", 0xab, 0, 0 }, // missing pairs read as 0
+        { "abcde", 0xab, 0xcd, 0xe },
+        { "", 0, 0, 0 },
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.rgb);
@@ -55,7 +51,7 @@ TEST(ColourTest, EveryComponentValueRoundTrips)
     for (int v = 0; v < 256; ++v) {
         SCOPED_TRACE(v);
         const QString pair = u"%1"_s.arg(v, 2, 16, QChar(u'0'));
-        const QString others[] = {pair + u"0000"_s, u"00"_s + pair + u"00"_s, u"0000"_s + pair};
+        const QString others[] = { pair + u"0000"_s, u"00"_s + pair + u"00"_s, u"0000"_s + pair };
         for (const QString &rgb : others) {
             EXPECT_EQ(Common::NSColorToRGBString(Common::RGBStringToNSColor(rgb)), rgb);
             EXPECT_EQ(Common::NSColorToRGBString(Common::RGBStringToNSColor(rgb.toUpper())), rgb);
@@ -65,11 +61,11 @@ TEST(ColourTest, EveryComponentValueRoundTrips)
 
 TEST(ColourTest, WritesTruncatedLowerCaseDigits)
 {
-    EXPECT_EQ(Common::NSColorToRGBString(RGBColor{0.5f, 0.0f, 1.0f}), u"7f00ff"_s); // 127.5 truncates
-    EXPECT_EQ(Common::NSColorToRGBString(RGBColor{0.999f, 0.004f, 0.0039f}), u"fe0100"_s);
+    EXPECT_EQ(Common::NSColorToRGBString(RGBColor { 0.5f, 0.0f, 1.0f }), u"7f00ff"_s); // 127.5 truncates
+    EXPECT_EQ(Common::NSColorToRGBString(RGBColor { 0.999f, 0.004f, 0.0039f }), u"fe0100"_s);
     // Components no colour well can hold still give six digits.
-    EXPECT_EQ(Common::NSColorToRGBString(RGBColor{-0.2f, 1.5f, std::numeric_limits<float>::quiet_NaN()}),
-              u"00ff00"_s);
+    EXPECT_EQ(
+        Common::NSColorToRGBString(RGBColor { -0.2f, 1.5f, std::numeric_limits<float>::quiet_NaN() }), u"00ff00"_s);
 }
 
 // ---- duplicate removal
@@ -111,7 +107,7 @@ TEST_F(DuplicateRemovalTest, KeepsTheFirstOfEachGroupInPlace)
     const SongPtr upper = song(u"INTRO"_s, u"Band"_s, 1999);
     const SongPtr d1 = song(u"Intro"_s, u"Band"_s, 1999, 1);
     const SongPtr d2 = song(u"Intro"_s, u"Band"_s, 1999, 2);
-    const QStringList nameArtist{u"Name"_s, u"Artist"_s};
+    const QStringList nameArtist { u"Name"_s, u"Artist"_s };
 
     struct Case
     {
@@ -121,17 +117,17 @@ TEST_F(DuplicateRemovalTest, KeepsTheFirstOfEachGroupInPlace)
         SongList expected;
     };
     const Case cases[] = {
-        {"empty list", {}, nameArtist, {}},
-        {"one song", {a}, nameArtist, {a}},
-        {"A, B, A'", {a, b, a2}, nameArtist, {a, b}},
-        {"three equal in a row", {a, a2, a}, nameArtist, {a}},
-        {"same record twice", {b, a, b, a}, nameArtist, {b, a}},
-        {"an exported field differs", {a, a2}, {u"Name"_s, u"Year"_s}, {a, a2}},
-        {"letter case differs", {a, upper}, nameArtist, {a, upper}},
-        {"Disc Count compared when listed", {d1, d2, d1}, {u"Disc Count"_s}, {d1, d2}},
-        {"empty field order keeps only the first", {b, a, upper}, {}, {b}},
-        {"a title naming no field removes nothing", {a, a, a2}, {u"Name"_s, u"Titel"_s}, {a, a, a2}},
-        {"a title in the wrong letter case names no field", {a, a}, {u"name"_s}, {a, a}},
+        { "empty list", {}, nameArtist, {} },
+        { "one song", { a }, nameArtist, { a } },
+        { "A, B, A'", { a, b, a2 }, nameArtist, { a, b } },
+        { "three equal in a row", { a, a2, a }, nameArtist, { a } },
+        { "same record twice", { b, a, b, a }, nameArtist, { b, a } },
+        { "an exported field differs", { a, a2 }, { u"Name"_s, u"Year"_s }, { a, a2 } },
+        { "letter case differs", { a, upper }, nameArtist, { a, upper } },
+        { "Disc Count compared when listed", { d1, d2, d1 }, { u"Disc Count"_s }, { d1, d2 } },
+        { "empty field order keeps only the first", { b, a, upper }, {}, { b } },
+        { "a title naming no field removes nothing", { a, a, a2 }, { u"Name"_s, u"Titel"_s }, { a, a, a2 } },
+        { "a title in the wrong letter case names no field", { a, a }, { u"name"_s }, { a, a } },
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
@@ -143,7 +139,7 @@ TEST_F(DuplicateRemovalTest, MatchesThePairwiseLoopOnGeneratedLists)
 {
     // Small value sets so that duplicates, near-duplicates and case variants are frequent.
     QRandomGenerator random(20240611);
-    const QString texts[] = {u""_s, u"a"_s, u"A"_s, u"b"_s, u"\u00e9"_s, u"e\u0301"_s};
+    const QString texts[] = { u""_s, u"a"_s, u"A"_s, u"b"_s, u"\u00e9"_s, u"e\u0301"_s };
     auto pick = [&](int n) { return int(random.bounded(n)); };
     SongList songs;
     for (int i = 0; i < 300; ++i) {
@@ -164,15 +160,15 @@ TEST_F(DuplicateRemovalTest, MatchesThePairwiseLoopOnGeneratedLists)
             songs.append(songs.at(pick(int(songs.size())))); // the same record again
     }
     const QStringList orders[] = {
-        {u"Name"_s},
-        {u"Name"_s, u"Artist"_s},
-        {u"Artist"_s, u"Time"_s, u"Rating"_s},
-        {u"Comments"_s, u"Kind"_s, u"Disc Number"_s, u"Disc Count"_s, u"Size"_s, u"Year"_s},
-        {u"Album"_s, u"Album"_s},
-        {u"Location"_s},
-        {u"Name"_s, u"Artist"_s, u"Album"_s, u"Comments"_s, u"Kind"_s, u"Time"_s, u"Rating"_s, u"Year"_s,
-         u"Disc Number"_s, u"Disc Count"_s, u"Size"_s},
-        {u"Artist"_s, u"Nonsense"_s},
+        { u"Name"_s },
+        { u"Name"_s, u"Artist"_s },
+        { u"Artist"_s, u"Time"_s, u"Rating"_s },
+        { u"Comments"_s, u"Kind"_s, u"Disc Number"_s, u"Disc Count"_s, u"Size"_s, u"Year"_s },
+        { u"Album"_s, u"Album"_s },
+        { u"Location"_s },
+        { u"Name"_s, u"Artist"_s, u"Album"_s, u"Comments"_s, u"Kind"_s, u"Time"_s, u"Rating"_s, u"Year"_s,
+            u"Disc Number"_s, u"Disc Count"_s, u"Size"_s },
+        { u"Artist"_s, u"Nonsense"_s },
         {},
     };
     for (const QStringList &fields : orders) {
@@ -189,9 +185,8 @@ class WriteStepsTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        Localization::setTable({{u"WriteErrorTitle"_s, u"Could not save"_s},
-                                {u"WriteErrorText"_s, u"The file was not written."_s},
-                                {u"OKButtonText"_s, u"OK"_s}});
+        Localization::setTable({ { u"WriteErrorTitle"_s, u"Could not save"_s },
+            { u"WriteErrorText"_s, u"The file was not written."_s }, { u"OKButtonText"_s, u"OK"_s } });
     }
     void TearDown() override
     {
@@ -232,7 +227,7 @@ protected:
             const QFile::Permissions now = QFile::permissions(path);
             return QFile::setPermissions(path, locked ? now & ~writable : now | writable);
         }
-        return QProcess::execute(u"chattr"_s, {locked ? u"+i"_s : u"-i"_s, path}) == 0;
+        return QProcess::execute(u"chattr"_s, { locked ? u"+i"_s : u"-i"_s, path }) == 0;
     }
 
     static QStringList entries(const QString &folder)
@@ -261,9 +256,9 @@ TEST_F(WriteStepsTest, WritesANewFileInTheChosenEncoding)
         QByteArray expected;
     };
     const Case cases[] = {
-        {Common::Encoding::UTF8, QByteArray("Bj\xc3\xb6rk \xe2\x82\xac\n")},
-        {Common::Encoding::Latin1, QByteArray("Bj\xf6rk ?\n")},
-        {Common::Encoding::ASCII, QByteArray("Bj\\366rk \\u20ac\n")},
+        { Common::Encoding::UTF8, QByteArray("Bj\xc3\xb6rk \xe2\x82\xac\n") },
+        { Common::Encoding::Latin1, QByteArray("Bj\xf6rk ?\n") },
+        { Common::Encoding::ASCII, QByteArray("Bj\\366rk \\u20ac\n") },
     };
     int n = 0;
     for (const Case &c : cases) {
@@ -287,13 +282,12 @@ TEST_F(WriteStepsTest, ReplacesAnExistingWritableFileAtomically)
     writeFileBytes(target, "old contents\n");
     // A second name for the old file: written in place, it would show the new bytes too; replaced by a new
     // file moved over the target, it keeps the old ones.
-    ASSERT_TRUE(::link(QFile::encodeName(target).constData(), QFile::encodeName(folder + u"/old"_s).constData())
-                == 0);
+    ASSERT_TRUE(::link(QFile::encodeName(target).constData(), QFile::encodeName(folder + u"/old"_s).constData()) == 0);
 
     EXPECT_TRUE(Common::writeExport(u"new\n"_s, target, Common::Encoding::UTF8));
     EXPECT_EQ(readFileBytes(target), QByteArray("new\n"));
     EXPECT_EQ(readFileBytes(folder + u"/old"_s), QByteArray("old contents\n"));
-    EXPECT_EQ(entries(folder), (QStringList{u"list.txt"_s, u"old"_s})); // no temporary file left behind
+    EXPECT_EQ(entries(folder), (QStringList { u"list.txt"_s, u"old"_s })); // no temporary file left behind
     expectNoAlert();
 }
 
@@ -325,8 +319,8 @@ TEST_F(WriteStepsTest, AlertsWhenTheTargetIsAFolder)
     EXPECT_FALSE(Common::writeExport(u"x\n"_s, folder, Common::Encoding::UTF8));
     expectOneWriteError();
     EXPECT_TRUE(QFileInfo(folder).isDir());
-    EXPECT_EQ(entries(folder), QStringList{u"inside"_s});
-    EXPECT_EQ(entries(QFileInfo(folder).absolutePath()).filter(u"a folder"_s), QStringList{u"a folder.txt"_s});
+    EXPECT_EQ(entries(folder), QStringList { u"inside"_s });
+    EXPECT_EQ(entries(QFileInfo(folder).absolutePath()).filter(u"a folder"_s), QStringList { u"a folder.txt"_s });
 }
 
 TEST_F(WriteStepsTest, AlertsInAnUnwritableFolder)
@@ -342,7 +336,7 @@ TEST_F(WriteStepsTest, AlertsInAnUnwritableFolder)
     EXPECT_FALSE(Common::writeExport(u"x\n"_s, folder + u"/list.txt"_s, Common::Encoding::UTF8));
     EXPECT_EQ(env.interaction().beeps, 2);
     EXPECT_EQ(env.interaction().alerts.size(), 2);
-    EXPECT_EQ(entries(folder), QStringList{u"list.txt"_s});
+    EXPECT_EQ(entries(folder), QStringList { u"list.txt"_s });
     EXPECT_EQ(readFileBytes(folder + u"/list.txt"_s), QByteArray("old\n"));
 }
 

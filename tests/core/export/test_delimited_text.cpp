@@ -1,6 +1,5 @@
-#include "core/export/DelimitedText.h"
-
 #include "ExportTestSupport.h"
+#include "core/export/DelimitedText.h"
 #include "core/settings/Preferences.h"
 #include "core/text/kwStringMethods.h"
 
@@ -32,8 +31,8 @@ Song::Values intro()
 
 TEST_F(DelimitedTextTest, WritesTheChosenFieldsBetweenDelimiters)
 {
-    env.setFields({u"Name"_s, u"Artist"_s, u"Time"_s, u"Disc Number"_s}, {u"Name"_s});
-    const Playlist playlist(u"P"_s, {makeSong(intro())});
+    env.setFields({ u"Name"_s, u"Artist"_s, u"Time"_s, u"Disc Number"_s }, { u"Name"_s });
+    const Playlist playlist(u"P"_s, { makeSong(intro()) });
 
     setDelimiter(1, true);
     const QString padded = env.path(u"padded.txt"_s);
@@ -61,53 +60,57 @@ TEST_F(DelimitedTextTest, CellOfEachField)
         QString cell;
     };
     const Case cases[] = {
-        {u"Name"_s, with([](Song::Values &v) { v.name = u"A|B\t\"C\""_s; }), u"A|B\t\"C\""_s}, // no quoting
-        {u"Artist"_s, with([](Song::Values &v) { v.artist = u"Bj\u00f6rk"_s; }), u"Bj\u00f6rk"_s},
-        {u"Album"_s, with([](Song::Values &v) { v.album = u"Debut"_s; }), u"Debut"_s},
-        {u"Location"_s, with([](Song::Values &v) { v.location = u"/M/a b.mp3"_s; }), u"/M/a b.mp3"_s},
-        {u"Genre"_s, with([](Song::Values &v) { v.genre = u"Pop"_s; }), u"Pop"_s},
-        {u"Kind"_s, with([](Song::Values &v) { v.kind = u"AAC audio file"_s; }), u"AAC audio file"_s},
-        {u"Composer"_s, with([](Song::Values &v) { v.composer = u"Bach"_s; }), u"Bach"_s},
-        {u"Comments"_s, with([](Song::Values &v) { v.comments = u" spaced "_s; }), u" spaced "_s},
-        {u"Time"_s, with([](Song::Values &v) { v.time = 0; }), QString()},
-        {u"Time"_s, with([](Song::Values &v) { v.time = 59; }), u"0:59"_s},
-        {u"Time"_s, with([](Song::Values &v) { v.time = 3600; }), u"60:00"_s},
-        {u"Disc Number"_s, with([](Song::Values &) {}), u"? of ?"_s},
-        {u"Disc Number"_s, with([](Song::Values &v) { v.discNumber = 2; }), u"2 of ?"_s},
-        {u"Disc Number"_s, with([](Song::Values &v) { v.discCount = 3; }), u"? of 3"_s},
-        {u"Disc Number"_s, with([](Song::Values &v) { v.discNumber = -1; v.discCount = 12; }), u"? of 12"_s},
-        {u"Size"_s, with([](Song::Values &) {}), u"0 K"_s},
-        {u"Size"_s, with([](Song::Values &v) { v.size = 500; }), u"0 K"_s},
-        {u"Size"_s, with([](Song::Values &v) { v.size = 5000000; }), u"4.7 MB"_s},
-        {u"Size"_s, with([](Song::Values &v) { v.size = 1073741824; }), u"1.0 GB"_s},
+        { u"Name"_s, with([](Song::Values &v) { v.name = u"A|B\t\"C\""_s; }), u"A|B\t\"C\""_s }, // no quoting
+        { u"Artist"_s, with([](Song::Values &v) { v.artist = u"Bj\u00f6rk"_s; }), u"Bj\u00f6rk"_s },
+        { u"Album"_s, with([](Song::Values &v) { v.album = u"Debut"_s; }), u"Debut"_s },
+        { u"Location"_s, with([](Song::Values &v) { v.location = u"/M/a b.mp3"_s; }), u"/M/a b.mp3"_s },
+        { u"Genre"_s, with([](Song::Values &v) { v.genre = u"Pop"_s; }), u"Pop"_s },
+        { u"Kind"_s, with([](Song::Values &v) { v.kind = u"AAC audio file"_s; }), u"AAC audio file"_s },
+        { u"Composer"_s, with([](Song::Values &v) { v.composer = u"Bach"_s; }), u"Bach"_s },
+        { u"Comments"_s, with([](Song::Values &v) { v.comments = u" spaced "_s; }), u" spaced "_s },
+        { u"Time"_s, with([](Song::Values &v) { v.time = 0; }), QString() },
+        { u"Time"_s, with([](Song::Values &v) { v.time = 59; }), u"0:59"_s },
+        { u"Time"_s, with([](Song::Values &v) { v.time = 3600; }), u"60:00"_s },
+        { u"Disc Number"_s, with([](Song::Values &) {}), u"? of ?"_s },
+        { u"Disc Number"_s, with([](Song::Values &v) { v.discNumber = 2; }), u"2 of ?"_s },
+        { u"Disc Number"_s, with([](Song::Values &v) { v.discCount = 3; }), u"? of 3"_s },
+        { u"Disc Number"_s, with([](Song::Values &v) {
+             v.discNumber = -1;
+             v.discCount = 12;
+         }),
+            u"? of 12"_s },
+        { u"Size"_s, with([](Song::Values &) {}), u"0 K"_s },
+        { u"Size"_s, with([](Song::Values &v) { v.size = 500; }), u"0 K"_s },
+        { u"Size"_s, with([](Song::Values &v) { v.size = 5000000; }), u"4.7 MB"_s },
+        { u"Size"_s, with([](Song::Values &v) { v.size = 1073741824; }), u"1.0 GB"_s },
         // 2,684,354,560 bytes (2.5 GiB) kept in 32 bits: read as unsigned it still shows its true size.
-        {u"Size"_s, with([](Song::Values &v) { v.size = -1610612736; }), u"2.5 GB"_s},
-        {u"Rating"_s, with([](Song::Values &) {}), QString()},
-        {u"Rating"_s, with([](Song::Values &v) { v.rating = 4; }), u"4"_s},
-        {u"Year"_s, with([](Song::Values &) {}), QString()},
-        {u"Year"_s, with([](Song::Values &v) { v.year = 1999; }), u"1999"_s},
-        {u"PlayCount"_s, with([](Song::Values &v) { v.playcount = -2; }), u"-2"_s},
-        {u"PlayCount"_s, with([](Song::Values &) {}), QString()},
-        {u"TrackNumber"_s, with([](Song::Values &v) { v.trackNumber = 7; }), u"7"_s},
-        {u"BPM"_s, with([](Song::Values &) {}), QString()},
-        {u"SampleRate"_s, with([](Song::Values &v) { v.sampleRate = 44100; }), u"44100"_s},
-        {u"BitRate"_s, with([](Song::Values &) {}), QString()},
-        {u"BitRate"_s, with([](Song::Values &v) { v.bitRate = 320; }), u"320"_s},
+        { u"Size"_s, with([](Song::Values &v) { v.size = -1610612736; }), u"2.5 GB"_s },
+        { u"Rating"_s, with([](Song::Values &) {}), QString() },
+        { u"Rating"_s, with([](Song::Values &v) { v.rating = 4; }), u"4"_s },
+        { u"Year"_s, with([](Song::Values &) {}), QString() },
+        { u"Year"_s, with([](Song::Values &v) { v.year = 1999; }), u"1999"_s },
+        { u"PlayCount"_s, with([](Song::Values &v) { v.playcount = -2; }), u"-2"_s },
+        { u"PlayCount"_s, with([](Song::Values &) {}), QString() },
+        { u"TrackNumber"_s, with([](Song::Values &v) { v.trackNumber = 7; }), u"7"_s },
+        { u"BPM"_s, with([](Song::Values &) {}), QString() },
+        { u"SampleRate"_s, with([](Song::Values &v) { v.sampleRate = 44100; }), u"44100"_s },
+        { u"BitRate"_s, with([](Song::Values &) {}), QString() },
+        { u"BitRate"_s, with([](Song::Values &v) { v.bitRate = 320; }), u"320"_s },
         // Titles that name no column: "Disc Count" is shown only inside "Disc Number".
-        {u"Disc Count"_s, with([](Song::Values &v) { v.discCount = 3; }), QString()},
-        {u"Titel"_s, with([](Song::Values &v) { v.name = u"x"_s; }), QString()},
-        {u"name"_s, with([](Song::Values &v) { v.name = u"x"_s; }), QString()},
+        { u"Disc Count"_s, with([](Song::Values &v) { v.discCount = 3; }), QString() },
+        { u"Titel"_s, with([](Song::Values &v) { v.name = u"x"_s; }), QString() },
+        { u"name"_s, with([](Song::Values &v) { v.name = u"x"_s; }), QString() },
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.title.toStdString() + " -> " + c.cell.toStdString());
-        env.setFields({c.title}, {c.title});
-        EXPECT_EQ(textFor({makeSong(c.values)}), c.cell + u"\n"_s);
+        env.setFields({ c.title }, { c.title });
+        EXPECT_EQ(textFor({ makeSong(c.values) }), c.cell + u"\n"_s);
     }
 }
 
 TEST_F(DelimitedTextTest, DelimiterByIndexAndPadding)
 {
-    env.setFields({u"Name"_s, u"Artist"_s, u"Album"_s}, {});
+    env.setFields({ u"Name"_s, u"Artist"_s, u"Album"_s }, {});
     Song::Values v;
     v.name = u"N"_s;
     v.artist = u"A"_s; // album left empty: still its own field
@@ -117,14 +120,20 @@ TEST_F(DelimitedTextTest, DelimiterByIndexAndPadding)
         bool padding;
         const char *line;
     } cases[] = {
-        {0, false, "N\tA\t\n"}, {1, false, "N|A|\n"},     {2, false, "N*A*\n"},     {3, false, "N\tA\t\n"},
-        {-1, false, "N\tA\t\n"}, {0, true, "N \t A \t \n"}, {1, true, "N | A | \n"}, {2, true, "N * A * \n"},
-        {99, true, "N \t A \t \n"},
+        { 0, false, "N\tA\t\n" },
+        { 1, false, "N|A|\n" },
+        { 2, false, "N*A*\n" },
+        { 3, false, "N\tA\t\n" },
+        { -1, false, "N\tA\t\n" },
+        { 0, true, "N \t A \t \n" },
+        { 1, true, "N | A | \n" },
+        { 2, true, "N * A * \n" },
+        { 99, true, "N \t A \t \n" },
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(testing::Message() << c.index << " padding " << c.padding);
         setDelimiter(c.index, c.padding);
-        EXPECT_EQ(textFor({makeSong(v)}), QString::fromUtf8(c.line));
+        EXPECT_EQ(textFor({ makeSong(v) }), QString::fromUtf8(c.line));
     }
 }
 
@@ -133,36 +142,36 @@ TEST_F(DelimitedTextTest, LineStructure)
     setDelimiter(1, false);
     const SongPtr song = makeSong(intro());
 
-    env.setFields({u"Name"_s}, {u"Name"_s});
+    env.setFields({ u"Name"_s }, { u"Name"_s });
     EXPECT_EQ(textFor({}), QString()); // no header line, zero bytes
-    EXPECT_EQ(textFor({song, song}), u"Intro\nIntro\n"_s);
+    EXPECT_EQ(textFor({ song, song }), u"Intro\nIntro\n"_s);
 
     env.setFields({}, {});
-    EXPECT_EQ(textFor({song, song}), u"\n\n"_s);
+    EXPECT_EQ(textFor({ song, song }), u"\n\n"_s);
 
     // A title that names no field keeps its column and its delimiters.
-    env.setFields({u"Name"_s, u"Nom"_s, u"Artist"_s}, {u"Name"_s});
-    EXPECT_EQ(textFor({song}), u"Intro||Band\n"_s);
+    env.setFields({ u"Name"_s, u"Nom"_s, u"Artist"_s }, { u"Name"_s });
+    EXPECT_EQ(textFor({ song }), u"Intro||Band\n"_s);
 }
 
 TEST_F(DelimitedTextTest, EncodingSetting)
 {
-    env.setFields({u"Name"_s}, {});
-    const Playlist playlist(u"P"_s, {makeSong([] {
+    env.setFields({ u"Name"_s }, {});
+    const Playlist playlist(u"P"_s, { makeSong([] {
         Song::Values v;
         v.name = u"Bj\u00f6rk \u20ac"_s;
         return v;
-    }())});
+    }()) });
     const struct
     {
         const char *setting;
         QByteArray bytes;
     } cases[] = {
-        {"UTF-8", "Bj\xc3\xb6rk \xe2\x82\xac\n"},
-        {"Latin-1 (ISO 8859-1)", "Bj\xf6rk ?\n"},
-        {"ASCII", "Bj\\366rk \\u20ac\n"},
-        {"Western (Mac OS Roman)", "Bj\xc3\xb6rk \xe2\x82\xac\n"}, // a title this version does not offer
-        {"ascii", "Bj\xc3\xb6rk \xe2\x82\xac\n"},
+        { "UTF-8", "Bj\xc3\xb6rk \xe2\x82\xac\n" },
+        { "Latin-1 (ISO 8859-1)", "Bj\xf6rk ?\n" },
+        { "ASCII", "Bj\\366rk \\u20ac\n" },
+        { "Western (Mac OS Roman)", "Bj\xc3\xb6rk \xe2\x82\xac\n" }, // a title this version does not offer
+        { "ascii", "Bj\xc3\xb6rk \xe2\x82\xac\n" },
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.setting);
@@ -186,11 +195,10 @@ Song::Values fullSong(const QString &name, const QString &artist, int rating)
 TEST_F(DelimitedTextTest, SortsByTheSortListThenRemovesDuplicates)
 {
     // All eighteen columns, sorted by three keys, duplicates removed, "*" padded.
-    const QStringList fields{u"Name"_s,       u"Artist"_s,   u"Album"_s,       u"Location"_s,    u"Genre"_s,
-                             u"Kind"_s,       u"Composer"_s, u"Comments"_s,    u"SampleRate"_s,  u"Time"_s,
-                             u"BitRate"_s,    u"Rating"_s,   u"PlayCount"_s,   u"TrackNumber"_s, u"Year"_s,
-                             u"BPM"_s,        u"Disc Number"_s, u"Size"_s};
-    env.setFields(fields, {u"Artist"_s, u"Rating"_s, u"Name"_s});
+    const QStringList fields { u"Name"_s, u"Artist"_s, u"Album"_s, u"Location"_s, u"Genre"_s, u"Kind"_s, u"Composer"_s,
+        u"Comments"_s, u"SampleRate"_s, u"Time"_s, u"BitRate"_s, u"Rating"_s, u"PlayCount"_s, u"TrackNumber"_s,
+        u"Year"_s, u"BPM"_s, u"Disc Number"_s, u"Size"_s };
+    env.setFields(fields, { u"Artist"_s, u"Rating"_s, u"Name"_s });
     setDelimiter(2, true);
     env.store().setBool(true, prDTRemoveDupes);
 
@@ -231,7 +239,7 @@ TEST_F(DelimitedTextTest, SortsByTheSortListThenRemovesDuplicates)
     Song::Values mango = fullSong(u"Mango"_s, u"Alpha"_s, 0);
     mango.size = 500;
 
-    const Playlist playlist(u"P"_s, {makeSong(zebra), makeSong(apple), makeSong(mango), makeSong(apple2)});
+    const Playlist playlist(u"P"_s, { makeSong(zebra), makeSong(apple), makeSong(mango), makeSong(apple2) });
     const QString path = env.path(u"all.txt"_s);
     DelimitedText::saveDTTo(path, playlist);
     // Apple sorts before its duplicate (same keys, playlist order kept), so it stays, with its "1 of 3".
@@ -241,7 +249,7 @@ TEST_F(DelimitedTextTest, SortsByTheSortListThenRemovesDuplicates)
     env.store().setBool(false, prDTRemoveDupes);
     EXPECT_EQ(DelimitedText::makeText(playlist).count(u'\n'), 4);
     env.store().setBool(true, priTunesOrdering);
-    env.setFields({u"Name"_s}, {u"Name"_s});
+    env.setFields({ u"Name"_s }, { u"Name"_s });
     EXPECT_EQ(DelimitedText::makeText(playlist), u"Zebra\nApple\nMango\nApple\n"_s);
     env.store().setBool(true, prDTRemoveDupes);
     EXPECT_EQ(DelimitedText::makeText(playlist), u"Zebra\nApple\nMango\n"_s);
@@ -249,7 +257,7 @@ TEST_F(DelimitedTextTest, SortsByTheSortListThenRemovesDuplicates)
 
 TEST_F(DelimitedTextTest, LineBreaksInsideValuesBecomeSpaces)
 {
-    env.setFields({u"Name"_s, u"Artist"_s, u"Comments"_s}, {u"Name"_s});
+    env.setFields({ u"Name"_s, u"Artist"_s, u"Comments"_s }, { u"Name"_s });
     setDelimiter(0, false);
     Song::Values live;
     live.name = u"Live\r\nat the Hall"_s;
@@ -260,14 +268,14 @@ TEST_F(DelimitedTextTest, LineBreaksInsideValuesBecomeSpaces)
     plain.artist = u"A|B \"quoted\""_s;
     plain.comments = u"\nends with a break\r"_s;
     const QString path = env.path(u"breaks.txt"_s);
-    DelimitedText::saveDTTo(path, Playlist(u"P"_s, {makeSong(plain), makeSong(live)}));
+    DelimitedText::saveDTTo(path, Playlist(u"P"_s, { makeSong(plain), makeSong(live) }));
     EXPECT_EQ(readFileBytes(path), exportFixture("line-breaks.txt"));
 }
 
 TEST_F(DelimitedTextTest, AnUnwritableTargetShowsTheWriteError)
 {
-    env.setFields({u"Name"_s}, {});
-    DelimitedText::saveDTTo(env.path(u"missing/target.txt"_s), Playlist(u"P"_s, {makeSong(intro())}));
+    env.setFields({ u"Name"_s }, {});
+    DelimitedText::saveDTTo(env.path(u"missing/target.txt"_s), Playlist(u"P"_s, { makeSong(intro()) }));
     EXPECT_EQ(env.interaction().beeps, 1);
     EXPECT_EQ(env.interaction().alerts.size(), 1);
 }

@@ -1,6 +1,5 @@
-#include "core/export/QTSS.h"
-
 #include "ExportTestSupport.h"
+#include "core/export/QTSS.h"
 #include "core/text/kwStringMethods.h"
 
 using namespace Qt::StringLiterals;
@@ -21,7 +20,7 @@ using QTSSTest = ExportTest;
 
 TEST_F(QTSSTest, WritesTheHeaderAndOneLinePerSong)
 {
-    const Playlist playlist(u"Set"_s, {track(u"/Music/a.mp3"_s, 3), track(u"/Music/b.mp3"_s, 0)});
+    const Playlist playlist(u"Set"_s, { track(u"/Music/a.mp3"_s, 3), track(u"/Music/b.mp3"_s, 0) });
     EXPECT_EQ(kwStringMethods::convertToUTF8(QTSS::makeText(playlist)), exportFixture("example.playlist"));
 
     const QString path = env.path(u"Set.playlist"_s);
@@ -41,11 +40,11 @@ TEST_F(QTSSTest, WeightIsTheStarRatingOrFiveWhenUnrated)
     {
         int rating;
         const char *weight;
-    } cases[] = {{0, "5"}, {1, "1"}, {2, "2"}, {3, "3"}, {4, "4"}, {5, "5"}, {6, "5"}, {-1, "5"}};
+    } cases[] = { { 0, "5" }, { 1, "1" }, { 2, "2" }, { 3, "3" }, { 4, "4" }, { 5, "5" }, { 6, "5" }, { -1, "5" } };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.rating);
-        EXPECT_EQ(QTSS::makeText(Playlist(u"P"_s, {track(u"/a"_s, c.rating)})),
-                  header + u"\"/a\" "_s + QString::fromUtf8(c.weight) + u"\n\n"_s);
+        EXPECT_EQ(QTSS::makeText(Playlist(u"P"_s, { track(u"/a"_s, c.rating) })),
+            header + u"\"/a\" "_s + QString::fromUtf8(c.weight) + u"\n\n"_s);
     }
 }
 
@@ -53,13 +52,13 @@ TEST_F(QTSSTest, PathsAreWrittenUnchanged)
 {
     const SongPtr odd = track(u"/Music/My \"Best\" Caf\u00e9.mp3"_s, 2);
     const SongPtr none = track(QString(), 0);
-    EXPECT_EQ(QTSS::makeText(Playlist(u"P"_s, {odd, none, odd})),
-              header + u"\"/Music/My \"Best\" Caf\u00e9.mp3\" 2\n\"\" 5\n\"/Music/My \"Best\" Caf\u00e9.mp3\" 2\n\n"_s);
+    EXPECT_EQ(QTSS::makeText(Playlist(u"P"_s, { odd, none, odd })),
+        header + u"\"/Music/My \"Best\" Caf\u00e9.mp3\" 2\n\"\" 5\n\"/Music/My \"Best\" Caf\u00e9.mp3\" 2\n\n"_s);
 }
 
 TEST_F(QTSSTest, LineBreaksInsideLocationsBecomeSpaces)
 {
-    const Playlist playlist(u"P"_s, {track(u"/Music/Live\r\nHall.mp3"_s, 4), track(u"/Music/say \"hi\"\r.mp3"_s, 0)});
+    const Playlist playlist(u"P"_s, { track(u"/Music/Live\r\nHall.mp3"_s, 4), track(u"/Music/say \"hi\"\r.mp3"_s, 0) });
     QTSS::saveQTSSTo(env.path(u"P.playlist"_s), playlist);
     EXPECT_EQ(readFileBytes(env.path(u"P.playlist"_s)), exportFixture("line-breaks.playlist"));
 }

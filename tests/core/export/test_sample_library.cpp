@@ -1,8 +1,7 @@
+#include "ExportTestSupport.h"
 #include "core/export/DelimitedText.h"
 #include "core/export/M3U.h"
 #include "core/export/QTSS.h"
-
-#include "ExportTestSupport.h"
 #include "core/library/XMLAccessor.h"
 
 using namespace Qt::StringLiterals;
@@ -28,8 +27,8 @@ protected:
 
 TEST_F(SampleLibraryTest, TangoNightInEveryTextFormat)
 {
-    env.setFields({u"Name"_s, u"Artist"_s, u"Album"_s, u"Time"_s, u"Rating"_s, u"Disc Number"_s, u"Size"_s},
-                  {u"Artist"_s, u"Album"_s, u"TrackNumber"_s});
+    env.setFields({ u"Name"_s, u"Artist"_s, u"Album"_s, u"Time"_s, u"Rating"_s, u"Disc Number"_s, u"Size"_s },
+        { u"Artist"_s, u"Album"_s, u"TrackNumber"_s });
     const QString txt = env.path(u"Tango Night.txt"_s);
     const QString m3u = env.path(u"Tango Night.m3u"_s);
     const QString qtss = env.path(u"Tango Night.playlist"_s);

@@ -1,8 +1,8 @@
 // The widget-free steps of the main window's export flow.
 #include "core/flow/ExportFlow.h"
-#include "core/settings/Preferences.h"
 #include "core/library/XMLAccessor.h"
 #include "core/platform/Localization.h"
+#include "core/settings/Preferences.h"
 #include "support/TestSupport.h"
 
 #include <QDir>

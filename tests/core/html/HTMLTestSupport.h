@@ -7,7 +7,6 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
-
 #include <gtest/gtest.h>
 
 // A fresh core environment per test, with shorthands for the settings the pages read.

@@ -4,10 +4,9 @@
 // SETLISTRY_CHROMIUM names the browser binary when it is not on the PATH as "chromium".
 
 #include "HTMLTestSupport.h"
-
-#include "core/settings/Preferences.h"
 #include "core/html/HTML.h"
 #include "core/library/Playlist.h"
+#include "core/settings/Preferences.h"
 
 #include <QDir>
 #include <QJsonArray>
@@ -93,7 +92,7 @@ QString chromiumPath()
     const QString configured = qEnvironmentVariable("SETLISTRY_CHROMIUM");
     if (!configured.isEmpty())
         return configured;
-    for (const QString &name : {u"chromium"_s, u"chromium-browser"_s})
+    for (const QString &name : { u"chromium"_s, u"chromium-browser"_s })
         if (const QString path = QStandardPaths::findExecutable(name); !path.isEmpty())
             return path;
     return {};
@@ -102,7 +101,7 @@ QString chromiumPath()
 // A JavaScript string literal that may stand inside a script element ("</" would end the element).
 QString jsString(const QString &text)
 {
-    const QByteArray array = QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact);
+    const QByteArray array = QJsonDocument(QJsonArray { text }).toJson(QJsonDocument::Compact);
     return QString::fromUtf8(array.mid(1, array.size() - 2)).replace(u"</"_s, u"<\\/"_s);
 }
 
@@ -131,23 +130,22 @@ protected:
         for (const QString &page : pages)
             urls.append(QUrl::fromLocalFile(page).toString(QUrl::FullyEncoded));
         const QString checker = work.filePath(u"checker.html"_s);
-        const QString script = QString::fromUtf8(kChecker)
-                                   .arg(QString::fromUtf8(QJsonDocument(urls).toJson(QJsonDocument::Compact)),
-                                        jsString(kScript));
-        writeFileBytes(checker, (u"<!DOCTYPE html><html><head><title>checker</title></head><body>"
-                                 "<pre id=\"out\"></pre><script>"_s
-                                 + script + u"</script></body></html>\n"_s)
-                                    .toUtf8());
+        const QString script = QString::fromUtf8(kChecker).arg(
+            QString::fromUtf8(QJsonDocument(urls).toJson(QJsonDocument::Compact)), jsString(kScript));
+        writeFileBytes(checker,
+            (u"<!DOCTYPE html><html><head><title>checker</title></head><body>"
+             "<pre id=\"out\"></pre><script>"_s
+                + script + u"</script></body></html>\n"_s)
+                .toUtf8());
 
         QProcess browser;
         browser.setProcessChannelMode(QProcess::SeparateChannels);
-        const QStringList arguments = {
-            u"--headless"_s, u"--no-sandbox"_s, u"--disable-gpu"_s, u"--disable-quic"_s, u"--no-first-run"_s,
-            u"--disable-background-networking"_s, u"--disable-component-update"_s, u"--disable-sync"_s,
-            u"--user-data-dir="_s + work.filePath(u"profile"_s),
+        const QStringList arguments = { u"--headless"_s, u"--no-sandbox"_s, u"--disable-gpu"_s, u"--disable-quic"_s,
+            u"--no-first-run"_s, u"--disable-background-networking"_s, u"--disable-component-update"_s,
+            u"--disable-sync"_s, u"--user-data-dir="_s + work.filePath(u"profile"_s),
             // Frames of file pages may be read by the checker page beside them; nothing else is loosened.
             u"--allow-file-access-from-files"_s, u"--virtual-time-budget=600000"_s, u"--dump-dom"_s,
-            QUrl::fromLocalFile(checker).toString(QUrl::FullyEncoded)};
+            QUrl::fromLocalFile(checker).toString(QUrl::FullyEncoded) };
         browser.start(chromium, arguments);
         const bool finished = browser.waitForFinished(180000);
         if (!finished)
@@ -163,8 +161,8 @@ protected:
                           << errors.right(4000).toStdString();
             return {};
         }
-        const QJsonObject report =
-            QJsonDocument::fromJson(QByteArray::fromBase64(match.captured(1).toLatin1())).object();
+        const QJsonObject report
+            = QJsonDocument::fromJson(QByteArray::fromBase64(match.captured(1).toLatin1())).object();
         EXPECT_TRUE(report[u"complete"_s].toBool())
             << "the browser stopped after " << report[u"pages"_s].toArray().size() << " of " << pages.size()
             << " pages";
@@ -186,21 +184,21 @@ protected:
             EXPECT_EQ(str(page[u"title"_s].toString()), str(playlistName));
             EXPECT_EQ(page[u"elementsFromData"_s].toInt(), 0);
             EXPECT_EQ(str(page[u"pageText"_s].toString()),
-                      str(u"Page: "_s + QString::number(p) + u'/' + QString::number(pages)));
+                str(u"Page: "_s + QString::number(p) + u'/' + QString::number(pages)));
 
             const QJsonArray links = page[u"navLinks"_s].toArray();
             EXPECT_EQ(links.size(), pages > 1 ? 2 * (pages - 1) : 0);
             for (const QJsonValue &value : links) {
                 const QJsonObject link = value.toObject();
                 const int k = link[u"text"_s].toString().toInt();
-                SCOPED_TRACE(str(u"link to page "_s + link[u"text"_s].toString() + u": "_s
-                                 + link[u"href"_s].toString()));
+                SCOPED_TRACE(
+                    str(u"link to page "_s + link[u"text"_s].toString() + u": "_s + link[u"href"_s].toString()));
                 ASSERT_GE(k, 1);
                 ASSERT_LE(k, pages);
                 EXPECT_NE(k, p);
                 EXPECT_EQ(str(link[u"reachedFile"_s].toString()), str(paths[k - 1]));
                 EXPECT_EQ(str(link[u"reachedPageText"_s].toString()),
-                          str(u"Page: "_s + QString::number(k) + u'/' + QString::number(pages)));
+                    str(u"Page: "_s + QString::number(k) + u'/' + QString::number(pages)));
             }
         }
     }
@@ -211,17 +209,20 @@ protected:
 
 TEST_F(HTMLBrowserTest, SongBasedPagesWithLinks)
 {
-    setFields({u"Name"_s, u"Artist"_s, u"Album"_s, u"Comments"_s, u"Location"_s, u"Time"_s});
+    setFields({ u"Name"_s, u"Artist"_s, u"Album"_s, u"Comments"_s, u"Location"_s, u"Time"_s });
     set(Preferences::prHTMLMaxSongsPerFile, 4);
     SongList songs;
     for (int i = 1; i <= 10; ++i) {
-        songs.append(makeSong({.artist = u"Artist & Co"_s, .name = u"Song "_s + QString::number(i),
-                               .location = u"/Users/a/Music/A/"_s + QString::number(i) + u".mp3"_s,
-                               .time = 60 + i}));
+        songs.append(makeSong({ .artist = u"Artist & Co"_s,
+            .name = u"Song "_s + QString::number(i),
+            .location = u"/Users/a/Music/A/"_s + QString::number(i) + u".mp3"_s,
+            .time = 60 + i }));
     }
-    songs[1] = makeSong({.artist = kImage, .name = kScript,
-                         .location = u"/Users/a/Music/\">"_s + kScript + u".mp3"_s, .comments = kScript});
-    songs[9] = makeSong({.album = kScript, .name = u"Tom \"&\" Jerry"_s, .location = u"/Elsewhere/x.mp3"_s});
+    songs[1] = makeSong({ .artist = kImage,
+        .name = kScript,
+        .location = u"/Users/a/Music/\">"_s + kScript + u".mp3"_s,
+        .comments = kScript });
+    songs[9] = makeSong({ .album = kScript, .name = u"Tom \"&\" Jerry"_s, .location = u"/Elsewhere/x.mp3"_s });
     const QString name = kScript + u" Live: \"Mix\" & <b>more</b>"_s;
     const QString folder = work.filePath(u"Live: Mix #1 100%"_s);
     QDir().mkpath(folder);
@@ -236,8 +237,8 @@ TEST_F(HTMLBrowserTest, SongBasedPagesWithLinks)
     checkCommon(report, paths, name);
     if (report.size() != 3)
         return;
-    const int rows[] = {4, 4, 2};
-    const int scriptsShown[] = {2 + 3, 2, 2 + 1}; // the playlist name twice, then the values holding it
+    const int rows[] = { 4, 4, 2 };
+    const int scriptsShown[] = { 2 + 3, 2, 2 + 1 }; // the playlist name twice, then the values holding it
     for (int p = 0; p < 3; ++p) {
         SCOPED_TRACE(p + 1);
         const QJsonObject page = report[p].toObject()[u"page"_s].toObject();
@@ -257,15 +258,20 @@ TEST_F(HTMLBrowserTest, AlbumBasedPages)
     SongList songs;
     for (int album = 1; album <= 5; ++album) {
         for (int track = 1; track <= album; ++track) {
-            songs.append(makeSong({.artist = u"Band "_s + QString::number(album),
-                                   .album = u"Album "_s + QString::number(album),
-                                   .name = u"Track "_s + QString::number(track), .trackNumber = track}));
+            songs.append(makeSong({ .artist = u"Band "_s + QString::number(album),
+                .album = u"Album "_s + QString::number(album),
+                .name = u"Track "_s + QString::number(track),
+                .trackNumber = track }));
         }
     }
-    songs.append(makeSong({.name = u"Without album"_s}));
-    songs[0] = makeSong({.artist = kImage, .album = u"Album 1"_s, .name = kScript, .genre = kScript,
-                         .location = u"/Users/a/Music/x.mp3"_s, .trackNumber = 1});
-    songs[3] = makeSong({.artist = u"Band 3"_s, .album = u"Album 3"_s, .name = kScript + kScript, .trackNumber = 1});
+    songs.append(makeSong({ .name = u"Without album"_s }));
+    songs[0] = makeSong({ .artist = kImage,
+        .album = u"Album 1"_s,
+        .name = kScript,
+        .genre = kScript,
+        .location = u"/Users/a/Music/x.mp3"_s,
+        .trackNumber = 1 });
+    songs[3] = makeSong({ .artist = u"Band 3"_s, .album = u"Album 3"_s, .name = kScript + kScript, .trackNumber = 1 });
     const QString name = u"Albums & <more>"_s;
     const QString chosen = work.filePath(u"Albums.html"_s);
 
@@ -277,9 +283,9 @@ TEST_F(HTMLBrowserTest, AlbumBasedPages)
     checkCommon(report, paths, name);
     if (report.size() != 3)
         return;
-    const int blocks[] = {2, 2, 1};
-    const int tracks[] = {1 + 2, 3 + 4, 5};
-    const int scriptsShown[] = {2, 2, 0};
+    const int blocks[] = { 2, 2, 1 };
+    const int tracks[] = { 1 + 2, 3 + 4, 5 };
+    const int scriptsShown[] = { 2, 2, 0 };
     for (int p = 0; p < 3; ++p) {
         SCOPED_TRACE(p + 1);
         const QJsonObject page = report[p].toObject()[u"page"_s].toObject();

@@ -1,7 +1,6 @@
 #include "HTMLTestSupport.h"
-
-#include "core/settings/Preferences.h"
 #include "core/html/HTML.h"
+#include "core/settings/Preferences.h"
 
 using namespace Qt::StringLiterals;
 
@@ -27,51 +26,49 @@ TEST_F(HTMLLinkTest, NameCellForEachPathCombination)
     const QString album = u"/Users/a/Music/Artist/Album/01 Song.mp3"_s;
     const QString link = u"<a href=\"/music/Artist/Album/01 Song.mp3\">Song</a>"_s;
     const LinkCase cases[] = {
-        {"links off", false, u"/music"_s, u"/Users/a/Music"_s, album, u"Song"_s, u"Song"_s},
-        {"links off still escapes", false, u"/music"_s, u"/Users/a/Music"_s, album, u"A & <B>"_s,
-         u"A &amp; &lt;B&gt;"_s},
-        {"empty name", true, u"/music"_s, u"/Users/a/Music"_s, album, QString(), QString()},
-        {"space stays a space", true, u"/music"_s, u"/Users/a/Music"_s, album, u"Song"_s, link},
-        {"server path without slashes", true, u"music"_s, u"/Users/a/Music"_s, album, u"Song"_s, link},
-        {"server path with both slashes", true, u"/music/"_s, u"/Users/a/Music"_s, album, u"Song"_s, link},
-        {"empty server path", true, QString(), u"/Users/a/Music"_s, album, u"Song"_s,
-         u"<a href=\"/Artist/Album/01 Song.mp3\">Song</a>"_s},
-        {"doubled slashes folded", true, u"//music//"_s, u"/Users/a/Music"_s, album, u"Song"_s, link},
-        {"three slashes become two", true, u"///music"_s, u"/Users/a/Music"_s, album, u"Song"_s,
-         u"<a href=\"//music/Artist/Album/01 Song.mp3\">Song</a>"_s},
-        {"outside the music folder", true, u"/music"_s, u"/Users/a/Music"_s, u"/Volumes/Disk/x.mp3"_s,
-         u"Song"_s, u"Song"_s},
-        {"the music folder itself", true, u"/music"_s, u"/Users/a/Music"_s, u"/Users/a/Music"_s, u"Song"_s,
-         u"Song"_s},
-        {"empty location", true, u"/music"_s, u"/Users/a/Music"_s, QString(), u"Song"_s, u"Song"_s},
-        {"empty music folder", true, u"/music"_s, QString(), u"/Users/a/x.mp3"_s, u"Song"_s,
-         u"<a href=\"/music/Users/a/x.mp3\">Song</a>"_s},
-        {"music folder ending in a slash", true, u"/music"_s, u"/Users/a/Music/"_s, album, u"Song"_s,
-         u"Song"_s},
-        {"music folder without leading slash", true, u"/music"_s, u"Users/a/Music"_s, album, u"Song"_s, link},
-        {"case-sensitive", true, u"/music"_s, u"/users/a/music"_s, album, u"Song"_s, u"Song"_s},
-        {"escapes compared as written", true, u"/music"_s, u"/Users/a/Music/Caf%C3%A9"_s,
-         u"/Users/a/Music/Caf%C3%A9/x.mp3"_s, u"Song"_s, u"<a href=\"/music/x.mp3\">Song</a>"_s},
-        {"unescaped folder misses escaped location", true, u"/music"_s, u"/Users/a/Music/Caf\u00e9"_s,
-         u"/Users/a/Music/Caf%C3%A9/x.mp3"_s, u"Song"_s, u"Song"_s},
-        {"location without leading slash", true, u"/music"_s, u"/Users/a/Music"_s, u"Users/a/Music/x.mp3"_s,
-         u"Song"_s, u"<a href=\"/music/x.mp3\">Song</a>"_s},
-        {"doubled slash in the location", true, u"/music"_s, u"/Users/a/Music"_s, u"/Users/a//Music/A//x.mp3"_s,
-         u"Song"_s, u"<a href=\"/music/A/x.mp3\">Song</a>"_s},
-        {"location ending in a slash", true, u"/music"_s, u"/Users/a/Music"_s, u"/Users/a/Music/A/"_s, u"Song"_s,
-         u"<a href=\"/music/A\">Song</a>"_s},
-        {"full web address", true, u"http://host/music"_s, u"/Users/a/Music"_s, u"/Users/a/Music/x.mp3"_s,
-         u"Song"_s, u"<a href=\"/http:/host/music/x.mp3\">Song</a>"_s},
-        {"target and name escaped", true, u"/music"_s, u"/Users/a/Music"_s,
-         u"/Users/a/Music/R&B \"Q\"/<x>.mp3"_s, u"A & B"_s,
-         u"<a href=\"/music/R&amp;B &quot;Q&quot;/&lt;x&gt;.mp3\">A &amp; B</a>"_s},
+        { "links off", false, u"/music"_s, u"/Users/a/Music"_s, album, u"Song"_s, u"Song"_s },
+        { "links off still escapes", false, u"/music"_s, u"/Users/a/Music"_s, album, u"A & <B>"_s,
+            u"A &amp; &lt;B&gt;"_s },
+        { "empty name", true, u"/music"_s, u"/Users/a/Music"_s, album, QString(), QString() },
+        { "space stays a space", true, u"/music"_s, u"/Users/a/Music"_s, album, u"Song"_s, link },
+        { "server path without slashes", true, u"music"_s, u"/Users/a/Music"_s, album, u"Song"_s, link },
+        { "server path with both slashes", true, u"/music/"_s, u"/Users/a/Music"_s, album, u"Song"_s, link },
+        { "empty server path", true, QString(), u"/Users/a/Music"_s, album, u"Song"_s,
+            u"<a href=\"/Artist/Album/01 Song.mp3\">Song</a>"_s },
+        { "doubled slashes folded", true, u"//music//"_s, u"/Users/a/Music"_s, album, u"Song"_s, link },
+        { "three slashes become two", true, u"///music"_s, u"/Users/a/Music"_s, album, u"Song"_s,
+            u"<a href=\"//music/Artist/Album/01 Song.mp3\">Song</a>"_s },
+        { "outside the music folder", true, u"/music"_s, u"/Users/a/Music"_s, u"/Volumes/Disk/x.mp3"_s, u"Song"_s,
+            u"Song"_s },
+        { "the music folder itself", true, u"/music"_s, u"/Users/a/Music"_s, u"/Users/a/Music"_s, u"Song"_s,
+            u"Song"_s },
+        { "empty location", true, u"/music"_s, u"/Users/a/Music"_s, QString(), u"Song"_s, u"Song"_s },
+        { "empty music folder", true, u"/music"_s, QString(), u"/Users/a/x.mp3"_s, u"Song"_s,
+            u"<a href=\"/music/Users/a/x.mp3\">Song</a>"_s },
+        { "music folder ending in a slash", true, u"/music"_s, u"/Users/a/Music/"_s, album, u"Song"_s, u"Song"_s },
+        { "music folder without leading slash", true, u"/music"_s, u"Users/a/Music"_s, album, u"Song"_s, link },
+        { "case-sensitive", true, u"/music"_s, u"/users/a/music"_s, album, u"Song"_s, u"Song"_s },
+        { "escapes compared as written", true, u"/music"_s, u"/Users/a/Music/Caf%C3%A9"_s,
+            u"/Users/a/Music/Caf%C3%A9/x.mp3"_s, u"Song"_s, u"<a href=\"/music/x.mp3\">Song</a>"_s },
+        { "unescaped folder misses escaped location", true, u"/music"_s, u"/Users/a/Music/Caf\u00e9"_s,
+            u"/Users/a/Music/Caf%C3%A9/x.mp3"_s, u"Song"_s, u"Song"_s },
+        { "location without leading slash", true, u"/music"_s, u"/Users/a/Music"_s, u"Users/a/Music/x.mp3"_s, u"Song"_s,
+            u"<a href=\"/music/x.mp3\">Song</a>"_s },
+        { "doubled slash in the location", true, u"/music"_s, u"/Users/a/Music"_s, u"/Users/a//Music/A//x.mp3"_s,
+            u"Song"_s, u"<a href=\"/music/A/x.mp3\">Song</a>"_s },
+        { "location ending in a slash", true, u"/music"_s, u"/Users/a/Music"_s, u"/Users/a/Music/A/"_s, u"Song"_s,
+            u"<a href=\"/music/A\">Song</a>"_s },
+        { "full web address", true, u"http://host/music"_s, u"/Users/a/Music"_s, u"/Users/a/Music/x.mp3"_s, u"Song"_s,
+            u"<a href=\"/http:/host/music/x.mp3\">Song</a>"_s },
+        { "target and name escaped", true, u"/music"_s, u"/Users/a/Music"_s, u"/Users/a/Music/R&B \"Q\"/<x>.mp3"_s,
+            u"A & B"_s, u"<a href=\"/music/R&amp;B &quot;Q&quot;/&lt;x&gt;.mp3\">A &amp; B</a>"_s },
     };
     for (const LinkCase &c : cases) {
         SCOPED_TRACE(c.label);
         set(Preferences::prHTMLAddWebServerLinks, c.linksOn);
         set(Preferences::prWebServerPath, c.webServerPath);
         set(Preferences::prMusicFolderPath, c.musicFolder);
-        const SongPtr song = makeSong({.name = c.name, .location = c.location});
+        const SongPtr song = makeSong({ .name = c.name, .location = c.location });
         EXPECT_EQ(str(HTML::getSongNameLinkedIfNecessary(*song)), str(c.expected));
     }
 }
@@ -84,16 +81,16 @@ TEST(HTMLPathTest, DropPath)
         std::optional<QString> expected;
     };
     const Case cases[] = {
-        {u"/Users/a/Music"_s, u"/Users/a/Music/A/b.mp3"_s, u"A/b.mp3"_s},
-        {u"Users/a"_s, u"/Users/a/b"_s, u"b"_s},
-        {u"/Users/a"_s, u"Users/a/b"_s, u"b"_s},
-        {QString(), u"/a/b"_s, u"a/b"_s},
-        {u"/a//b"_s, u"/a/b/c"_s, u"c"_s},
-        {u"/a"_s, u"/a"_s, std::nullopt},
-        {u"/a/b"_s, u"/a"_s, std::nullopt},
-        {u"/a/"_s, u"/a/b"_s, std::nullopt},
-        {u"/a/b"_s, u"/a/c/d"_s, std::nullopt},
-        {u"/a"_s, QString(), std::nullopt},
+        { u"/Users/a/Music"_s, u"/Users/a/Music/A/b.mp3"_s, u"A/b.mp3"_s },
+        { u"Users/a"_s, u"/Users/a/b"_s, u"b"_s },
+        { u"/Users/a"_s, u"Users/a/b"_s, u"b"_s },
+        { QString(), u"/a/b"_s, u"a/b"_s },
+        { u"/a//b"_s, u"/a/b/c"_s, u"c"_s },
+        { u"/a"_s, u"/a"_s, std::nullopt },
+        { u"/a/b"_s, u"/a"_s, std::nullopt },
+        { u"/a/"_s, u"/a/b"_s, std::nullopt },
+        { u"/a/b"_s, u"/a/c/d"_s, std::nullopt },
+        { u"/a"_s, QString(), std::nullopt },
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(str(c.base + u" | "_s + c.full));
@@ -112,10 +109,10 @@ TEST(HTMLPathTest, EnsureSlashesEditTheTextGiven)
         QString text, start, end;
     };
     const Case cases[] = {
-        {QString(), u"/"_s, u"/"_s},
-        {u"music"_s, u"/music"_s, u"music/"_s},
-        {u"/music/"_s, u"/music/"_s, u"/music/"_s},
-        {u"/"_s, u"/"_s, u"/"_s},
+        { QString(), u"/"_s, u"/"_s },
+        { u"music"_s, u"/music"_s, u"music/"_s },
+        { u"/music/"_s, u"/music/"_s, u"/music/"_s },
+        { u"/"_s, u"/"_s, u"/"_s },
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(str(c.text));

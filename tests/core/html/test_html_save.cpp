@@ -1,9 +1,8 @@
 #include "HTMLTestSupport.h"
-
-#include "core/settings/Preferences.h"
 #include "core/html/HTML.h"
 #include "core/library/Playlist.h"
 #include "core/platform/Localization.h"
+#include "core/settings/Preferences.h"
 #include "core/text/kwStringMethods.h"
 
 #include <QDir>
@@ -16,7 +15,7 @@ SongList songsNamed(int count, const QString &album = QString())
 {
     SongList songs;
     for (int i = 1; i <= count; ++i)
-        songs.append(makeSong({.album = album, .name = u"S"_s + QString::number(i)}));
+        songs.append(makeSong({ .album = album, .name = u"S"_s + QString::number(i) }));
     return songs;
 }
 
@@ -30,7 +29,7 @@ class HTMLSaveTest : public HTMLTest
 protected:
     void SetUp() override
     {
-        setFields({u"Name"_s});
+        setFields({ u"Name"_s });
         set(Preferences::priTunesOrdering, true);
         dir = env.path(u"site"_s);
         QDir().mkpath(dir);
@@ -44,10 +43,10 @@ protected:
 TEST_F(HTMLSaveTest, PagePathsBesideTheChosenFile)
 {
     EXPECT_EQ(HTML::pagePaths(u"/a/Sites/Mix.html"_s, 3),
-              (QStringList{u"/a/Sites/Mix.html"_s, u"/a/Sites/Mix2.html"_s, u"/a/Sites/Mix3.html"_s}));
-    EXPECT_EQ(HTML::pagePaths(u"/a/My.Mix.html"_s, 2), (QStringList{u"/a/My.Mix.html"_s, u"/a/My.Mix2.html"_s}));
-    EXPECT_EQ(HTML::pagePaths(u"/a/Mix"_s, 2), (QStringList{u"/a/Mix"_s, u"/a/Mix2."_s}));
-    EXPECT_EQ(HTML::pagePaths(u"/a/Mix.html"_s, 1), (QStringList{u"/a/Mix.html"_s}));
+        (QStringList { u"/a/Sites/Mix.html"_s, u"/a/Sites/Mix2.html"_s, u"/a/Sites/Mix3.html"_s }));
+    EXPECT_EQ(HTML::pagePaths(u"/a/My.Mix.html"_s, 2), (QStringList { u"/a/My.Mix.html"_s, u"/a/My.Mix2.html"_s }));
+    EXPECT_EQ(HTML::pagePaths(u"/a/Mix"_s, 2), (QStringList { u"/a/Mix"_s, u"/a/Mix2."_s }));
+    EXPECT_EQ(HTML::pagePaths(u"/a/Mix.html"_s, 1), (QStringList { u"/a/Mix.html"_s }));
     EXPECT_TRUE(HTML::pagePaths(u"/a/Mix.html"_s, 0).isEmpty());
 }
 
@@ -58,9 +57,9 @@ TEST_F(HTMLSaveTest, WritesEveryPageInUtf8)
     HTML::saveHTMLTo(file(u"Mix.html"_s), playlist, false);
 
     EXPECT_TRUE(env.interaction().alerts.isEmpty());
-    ASSERT_EQ(folderEntries(dir), (QStringList{u"Mix.html"_s, u"Mix2.html"_s, u"Mix3.html"_s}));
-    const QStringList expected =
-        HTML::makeExportStrings(playlist.getSongs(), HTML::pagePaths(file(u"Mix.html"_s), 3), playlist.getName());
+    ASSERT_EQ(folderEntries(dir), (QStringList { u"Mix.html"_s, u"Mix2.html"_s, u"Mix3.html"_s }));
+    const QStringList expected
+        = HTML::makeExportStrings(playlist.getSongs(), HTML::pagePaths(file(u"Mix.html"_s), 3), playlist.getName());
     ASSERT_EQ(expected.size(), 3);
     for (int k = 0; k < 3; ++k) {
         SCOPED_TRACE(k);
@@ -97,33 +96,32 @@ TEST_F(HTMLSaveTest, RefusalsWriteNothing)
         const char *label;
         Playlist playlist;
         bool albumBased;
-        int perFile;             // songs or albums per file
+        int perFile; // songs or albums per file
         QStringList existingFiles;
-        bool existingFolder;     // Mix2.html as a folder
-        QString alertTitle;      // empty: no alert at all
+        bool existingFolder; // Mix2.html as a folder
+        QString alertTitle; // empty: no alert at all
         QString alertMessage;
     };
     SongList seventySixAlbums;
     for (int i = 0; i < 76; ++i)
-        seventySixAlbums.append(makeSong({.album = u"A"_s + QString::number(i)}));
+        seventySixAlbums.append(makeSong({ .album = u"A"_s + QString::number(i) }));
     const QString tooMany = loc("TooManyFilesErrorTitle");
     const QString exists = loc("FileExistsErrorTitle");
     const auto existsText = [](const QString &page) -> QString {
         return loc("FileExistsErrorText1") + page + loc("FileExistsErrorText2") + u"Mix.html\"."_s;
     };
     const Case cases[] = {
-        {"no songs", Playlist(u"P"_s, {}), false, 0, {}, false, QString(), QString()},
-        {"no album titles", Playlist(u"P"_s, songsNamed(3)), true, 0, {}, false, QString(), QString()},
-        {"76 pages", Playlist(u"P"_s, songsNamed(760)), false, 10, {}, false, tooMany,
-         loc("TooManyFilesErrorText")},
-        {"76 album pages", Playlist(u"P"_s, seventySixAlbums), true, 1, {}, false, tooMany,
-         loc("TooManyFilesErrorText")},
-        {"a further page exists", Playlist(u"P"_s, songsNamed(3)), false, 1, {u"Mix3.html"_s}, false, exists,
-         existsText(u"Mix3.html"_s)},
-        {"the chosen file and a further page exist", Playlist(u"P"_s, songsNamed(3)), false, 1,
-         {u"Mix.html"_s, u"Mix2.html"_s, u"Mix3.html"_s}, false, exists, existsText(u"Mix2.html"_s)},
-        {"a folder in place of a further page", Playlist(u"P"_s, songsNamed(3)), false, 1, {}, true, exists,
-         existsText(u"Mix2.html"_s)},
+        { "no songs", Playlist(u"P"_s, {}), false, 0, {}, false, QString(), QString() },
+        { "no album titles", Playlist(u"P"_s, songsNamed(3)), true, 0, {}, false, QString(), QString() },
+        { "76 pages", Playlist(u"P"_s, songsNamed(760)), false, 10, {}, false, tooMany, loc("TooManyFilesErrorText") },
+        { "76 album pages", Playlist(u"P"_s, seventySixAlbums), true, 1, {}, false, tooMany,
+            loc("TooManyFilesErrorText") },
+        { "a further page exists", Playlist(u"P"_s, songsNamed(3)), false, 1, { u"Mix3.html"_s }, false, exists,
+            existsText(u"Mix3.html"_s) },
+        { "the chosen file and a further page exist", Playlist(u"P"_s, songsNamed(3)), false, 1,
+            { u"Mix.html"_s, u"Mix2.html"_s, u"Mix3.html"_s }, false, exists, existsText(u"Mix2.html"_s) },
+        { "a folder in place of a further page", Playlist(u"P"_s, songsNamed(3)), false, 1, {}, true, exists,
+            existsText(u"Mix2.html"_s) },
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.label);
@@ -169,10 +167,10 @@ TEST_F(HTMLSaveTest, WriteFailureShowsTheWriteError)
 // Song-based pages remove duplicates before the sort; album-based pages take the playlist as it is.
 TEST_F(HTMLSaveTest, DuplicatesAndOrderOfTheSongList)
 {
-    const SongPtr b = makeSong({.album = u"X"_s, .name = u"B"_s, .time = 1});
-    const SongPtr a = makeSong({.album = u"X"_s, .name = u"A"_s, .time = 2});
-    const SongPtr bAgain = makeSong({.album = u"X"_s, .name = u"B"_s, .time = 3}); // differs in a field not shown
-    const Playlist playlist(u"P"_s, {b, a, bAgain});
+    const SongPtr b = makeSong({ .album = u"X"_s, .name = u"B"_s, .time = 1 });
+    const SongPtr a = makeSong({ .album = u"X"_s, .name = u"A"_s, .time = 2 });
+    const SongPtr bAgain = makeSong({ .album = u"X"_s, .name = u"B"_s, .time = 3 }); // differs in a field not shown
+    const Playlist playlist(u"P"_s, { b, a, bAgain });
     set(Preferences::prHTMLShouldNumberRows, false);
     set(Preferences::prHTMLRemoveDupes, true);
     const auto rowsOf = [&](bool albumBased) {
@@ -186,14 +184,14 @@ TEST_F(HTMLSaveTest, DuplicatesAndOrderOfTheSongList)
     };
 
     set(Preferences::priTunesOrdering, true);
-    EXPECT_EQ(rowsOf(false), (QStringList{u"B"_s, u"A"_s}));
+    EXPECT_EQ(rowsOf(false), (QStringList { u"B"_s, u"A"_s }));
     set(Preferences::priTunesOrdering, false);
-    env.setFields({u"Name"_s}, {u"Name"_s});
-    EXPECT_EQ(rowsOf(false), (QStringList{u"A"_s, u"B"_s}));
+    env.setFields({ u"Name"_s }, { u"Name"_s });
+    EXPECT_EQ(rowsOf(false), (QStringList { u"A"_s, u"B"_s }));
     set(Preferences::prHTMLRemoveDupes, false);
-    EXPECT_EQ(rowsOf(false), (QStringList{u"A"_s, u"B"_s, u"B"_s}));
+    EXPECT_EQ(rowsOf(false), (QStringList { u"A"_s, u"B"_s, u"B"_s }));
     set(Preferences::prHTMLRemoveDupes, true);
-    EXPECT_EQ(rowsOf(true), (QStringList{u"B"_s, u"A"_s, u"B"_s}));
+    EXPECT_EQ(rowsOf(true), (QStringList { u"B"_s, u"A"_s, u"B"_s }));
 }
 
 } // namespace

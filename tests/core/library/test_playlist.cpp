@@ -1,7 +1,6 @@
-#include "support/TestSupport.h"
-
 #include "core/library/Playlist.h"
 #include "core/library/XMLAccessor.h"
+#include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -31,22 +30,21 @@ QStringList names(const SongList &songs)
 
 TEST(Albums, GroupedByExactTitleInOrderOfFirstAppearance)
 {
-    const SongList songs = {song(u"A1"_s, u"A"_s, 1), song(u"B1"_s, u"B"_s, 1), song(u"loose"_s, QString()),
-                            song(u"A2"_s, u"A"_s, 2), song(u"a1"_s, u"a"_s, 1),
-                            song(u"X"_s, u"B"_s, 2, u"Other Artist"_s)};
+    const SongList songs = { song(u"A1"_s, u"A"_s, 1), song(u"B1"_s, u"B"_s, 1), song(u"loose"_s, QString()),
+        song(u"A2"_s, u"A"_s, 2), song(u"a1"_s, u"a"_s, 1), song(u"X"_s, u"B"_s, 2, u"Other Artist"_s) };
     const AlbumList albums = Playlist(u"p"_s, songs).getAlbums();
     ASSERT_EQ(albums.size(), 3);
-    EXPECT_EQ(names(albums[0]), (QStringList{u"A1"_s, u"A2"_s}));
-    EXPECT_EQ(names(albums[1]), (QStringList{u"B1"_s, u"X"_s}));
-    EXPECT_EQ(names(albums[2]), (QStringList{u"a1"_s}));
+    EXPECT_EQ(names(albums[0]), (QStringList { u"A1"_s, u"A2"_s }));
+    EXPECT_EQ(names(albums[1]), (QStringList { u"B1"_s, u"X"_s }));
+    EXPECT_EQ(names(albums[2]), (QStringList { u"a1"_s }));
 }
 
 TEST(Albums, TrackNumberOrderPutsUnnumberedLastAndKeepsTies)
 {
-    const SongList songs = {song(u"three"_s, u"A"_s, 3), song(u"none"_s, u"A"_s, 0), song(u"one"_s, u"A"_s, 1),
-                            song(u"d2t1"_s, u"A"_s, 1), song(u"d1t2"_s, u"A"_s, 2), song(u"none2"_s, u"A"_s, 0)};
+    const SongList songs = { song(u"three"_s, u"A"_s, 3), song(u"none"_s, u"A"_s, 0), song(u"one"_s, u"A"_s, 1),
+        song(u"d2t1"_s, u"A"_s, 1), song(u"d1t2"_s, u"A"_s, 2), song(u"none2"_s, u"A"_s, 0) };
     EXPECT_EQ(names(Playlist(u"p"_s, songs).getAlbums().value(0)),
-              (QStringList{u"one"_s, u"d2t1"_s, u"d1t2"_s, u"three"_s, u"none"_s, u"none2"_s}));
+        (QStringList { u"one"_s, u"d2t1"_s, u"d1t2"_s, u"three"_s, u"none"_s, u"none2"_s }));
 }
 
 TEST(Playlists, BuiltFromTheLibraryOneRecordPerEntry)
@@ -58,7 +56,7 @@ TEST(Playlists, BuiltFromTheLibraryOneRecordPerEntry)
     // Two playlists share the name "Downloaded": the first in library order is meant.
     const auto downloaded = library.getPlaylist(u"Downloaded"_s);
     ASSERT_TRUE(downloaded);
-    EXPECT_EQ(names(downloaded->getSongs()), (QStringList{u"Energy Flow"_s, u"Untitled Demo"_s, u"Voice Memo"_s}));
+    EXPECT_EQ(names(downloaded->getSongs()), (QStringList { u"Energy Flow"_s, u"Untitled Demo"_s, u"Voice Memo"_s }));
 
     EXPECT_FALSE(library.getPlaylist(u"downloaded"_s));
     EXPECT_FALSE(library.getPlaylist(u"No Such Playlist"_s));
@@ -89,5 +87,5 @@ TEST(Playlists, BuiltFromTheLibraryOneRecordPerEntry)
     QList<int> numbers;
     for (const SongPtr &s : tangoAlbums.first())
         numbers.append(s->getTrackNumber());
-    EXPECT_EQ(numbers, (QList<int>{1, 1, 2, 2, 3, 3}));
+    EXPECT_EQ(numbers, (QList<int> { 1, 1, 2, 2, 3, 3 }));
 }

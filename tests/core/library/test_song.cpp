@@ -1,7 +1,6 @@
-#include "support/TestSupport.h"
-
 #include "core/library/Song.h"
 #include "core/plist/PropertyList.h"
+#include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +12,8 @@ namespace {
 PlistValue trackFrom(std::shared_ptr<const PropertyList> &holder, const QByteArray &entries)
 {
     holder = readPropertyListFromData("<?xml version=\"1.0\" encoding=\"UTF-8\"?><plist version=\"1.0\"><dict>"
-                                      "<key>t</key><dict>" + entries + "</dict></dict></plist>");
+                                      "<key>t</key><dict>"
+        + entries + "</dict></dict></plist>");
     EXPECT_TRUE(holder);
     return holder ? holder->root().value(u"t"_s) : PlistValue();
 }
@@ -25,14 +25,14 @@ TEST(Song, MissingTrackAndMissingKeysGiveTheEmptyRecord)
     const Song none = Song::initWithDict(PlistValue());
     std::shared_ptr<const PropertyList> doc;
     const Song bare = Song::initWithDict(trackFrom(doc, "<key>Track ID</key><integer>5</integer>"));
-    for (const Song *s : {&none, &bare}) {
-        for (const QString &text : {s->getName(), s->getArtist(), s->getAlbum(), s->getGenre(), s->getLocation(),
-                                    s->getComposer(), s->getComments(), s->getKind()}) {
+    for (const Song *s : { &none, &bare }) {
+        for (const QString &text : { s->getName(), s->getArtist(), s->getAlbum(), s->getGenre(), s->getLocation(),
+                 s->getComposer(), s->getComments(), s->getKind() }) {
             EXPECT_TRUE(text.isEmpty());
         }
-        for (int n : {s->getSampleRate(), s->getTime(), s->getBitRate(), s->getRating(), s->getPlaycount(),
-                      s->getTrackNumber(), s->getYear(), s->getBPM(), s->getDiscNumber(), s->getDiscCount(),
-                      s->getSize()}) {
+        for (int n :
+            { s->getSampleRate(), s->getTime(), s->getBitRate(), s->getRating(), s->getPlaycount(), s->getTrackNumber(),
+                s->getYear(), s->getBPM(), s->getDiscNumber(), s->getDiscCount(), s->getSize() }) {
             EXPECT_EQ(n, 0);
         }
     }
@@ -69,13 +69,14 @@ TEST(Song, TimeAndRatingTruncate)
     const struct
     {
         int totalTime, time, rating, stars;
-    } cases[] = {{1999, 1, 100, 5}, {2000, 2, 99, 4}, {59900, 59, 50, 2}, {0, 0, 10, 0}, {-1500, -1, -30, -1}};
+    } cases[]
+        = { { 1999, 1, 100, 5 }, { 2000, 2, 99, 4 }, { 59900, 59, 50, 2 }, { 0, 0, 10, 0 }, { -1500, -1, -30, -1 } };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.totalTime);
         std::shared_ptr<const PropertyList> doc;
-        const Song s = Song::initWithDict(trackFrom(doc, "<key>Total Time</key><integer>" + QByteArray::number(c.totalTime)
-                                                             + "</integer><key>Rating</key><integer>"
-                                                             + QByteArray::number(c.rating) + "</integer>"));
+        const Song s = Song::initWithDict(trackFrom(doc,
+            "<key>Total Time</key><integer>" + QByteArray::number(c.totalTime) + "</integer><key>Rating</key><integer>"
+                + QByteArray::number(c.rating) + "</integer>"));
         EXPECT_EQ(s.getTime(), c.time);
         EXPECT_EQ(s.getRating(), c.stars);
     }
@@ -88,18 +89,18 @@ TEST(Song, LocationForms)
         QString url;
         QString path;
     } cases[] = {
-        {u"file://localhost/Users/me/Music/a%20b.mp3"_s, u"/Users/me/Music/a b.mp3"_s},
+        { u"file://localhost/Users/me/Music/a%20b.mp3"_s, u"/Users/me/Music/a b.mp3"_s },
         // Later libraries leave the host out; the path keeps its leading "/".
-        {u"file:///Users/me/Music/a%20b.mp3"_s, u"/Users/me/Music/a b.mp3"_s},
-        {u"file:///a.mp3"_s, u"/a.mp3"_s},
+        { u"file:///Users/me/Music/a%20b.mp3"_s, u"/Users/me/Music/a b.mp3"_s },
+        { u"file:///a.mp3"_s, u"/a.mp3"_s },
         // Other escapes stay as they are.
-        {u"file://localhost/Music/%C3%A9t%C3%A9.mp3"_s, u"/Music/%C3%A9t%C3%A9.mp3"_s},
+        { u"file://localhost/Music/%C3%A9t%C3%A9.mp3"_s, u"/Music/%C3%A9t%C3%A9.mp3"_s },
         // Other forms lose 16 characters when longer than 17, else stay whole.
-        {u"http://stream.example.org/jazz"_s, u"ample.org/jazz"_s},
-        {u"12345678901234567"_s, u"12345678901234567"_s},
-        {u"123456789012345678"_s, u"78"_s},
-        {u"%20%20%20%20%20%20x"_s, u"      x"_s},
-        {u"file://localhost/"_s, u"/"_s},
+        { u"http://stream.example.org/jazz"_s, u"ample.org/jazz"_s },
+        { u"12345678901234567"_s, u"12345678901234567"_s },
+        { u"123456789012345678"_s, u"78"_s },
+        { u"%20%20%20%20%20%20x"_s, u"      x"_s },
+        { u"file://localhost/"_s, u"/"_s },
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.url.toStdString());

@@ -1,12 +1,10 @@
-#include "support/TestSupport.h"
-
-#include "core/settings/Preferences.h"
 #include "core/library/XMLAccessor.h"
 #include "core/platform/Localization.h"
+#include "core/settings/Preferences.h"
+#include "support/TestSupport.h"
 
 #include <QDir>
 #include <QFile>
-
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
@@ -28,9 +26,8 @@ QString storedLibraryPath(CoreEnvironment &env)
     return env.store().stringForKey(QString(Preferences::prMusicDataFolder));
 }
 
-const QStringList sampleNames = {u"Library"_s,     u"Road Trip"_s,        u"Jazz Favourites"_s, u"Downloaded"_s,
-                                 u"Tango Night"_s, u"Rock/Pop"_s,         u"Chansons & Cafés"_s, u"Downloaded"_s,
-                                 u"Empty Playlist"_s, u"90s"_s};
+const QStringList sampleNames = { u"Library"_s, u"Road Trip"_s, u"Jazz Favourites"_s, u"Downloaded"_s, u"Tango Night"_s,
+    u"Rock/Pop"_s, u"Chansons & Cafés"_s, u"Downloaded"_s, u"Empty Playlist"_s, u"90s"_s };
 
 } // namespace
 
@@ -79,7 +76,7 @@ TEST(LibrarySearch, ManualSearchFindsTheChosenFolder)
     const auto &alert = env.interaction().alerts.first();
     EXPECT_EQ(alert.title, Localization::localizedString(u"DataNotFoundErrorTitle"_s));
     EXPECT_EQ(alert.alternateButton, Localization::localizedString(u"QuitButtonText"_s));
-    EXPECT_EQ(env.interaction().folderRequests, QStringList{env.home()});
+    EXPECT_EQ(env.interaction().folderRequests, QStringList { env.home() });
     EXPECT_FALSE(env.interaction().terminated);
     EXPECT_EQ(library.dataFilePath(), chosen);
     EXPECT_EQ(storedLibraryPath(env), chosen);
@@ -89,7 +86,7 @@ TEST(LibrarySearch, ManualSearchFindsTheChosenFolder)
 TEST(LibrarySearch, EveryWayOutEndsTheApplicationAndLeavesTheSettingsAlone)
 {
     enum class Way { Quit, CancelChooser, FolderWithoutLibrary };
-    for (Way way : {Way::Quit, Way::CancelChooser, Way::FolderWithoutLibrary}) {
+    for (Way way : { Way::Quit, Way::CancelChooser, Way::FolderWithoutLibrary }) {
         SCOPED_TRACE(int(way));
         CoreEnvironment env;
         auto &ui = env.interaction();
@@ -143,7 +140,7 @@ TEST(LibraryNames, EntriesWithoutANameContributeNothing)
   <dict><key>Name</key><string></string></dict>
 </array></dict></plist>)");
     const XMLAccessor library(path);
-    EXPECT_EQ(library.getPlaylistNames(), (QStringList{u"One"_s, u""_s}));
+    EXPECT_EQ(library.getPlaylistNames(), (QStringList { u"One"_s, u""_s }));
     EXPECT_TRUE(env.store().userValues().isEmpty());
 
     // Without "Tracks" and "Playlists" there is simply nothing.

@@ -1,12 +1,10 @@
-#include "support/TestSupport.h"
-
 #include "core/platform/FileManager.h"
 #include "core/platform/Localization.h"
 #include "core/platform/PathUtils.h"
+#include "support/TestSupport.h"
 
 #include <QDir>
 #include <QFile>
-
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
@@ -22,26 +20,26 @@ TEST(Paths, OperationsTable)
         QString out;
     };
     const Case cases[] = {
-        {"standardize", u"~"_s, home},
-        {"standardize", u"~/Music/iTunes/"_s, home + u"/Music/iTunes"_s},
-        {"standardize", u"/a//b/./c/../d"_s, u"/a/b/d"_s},
-        {"standardize", u"~other/x"_s, u"~other/x"_s},
-        {"standardize", u"/"_s, u"/"_s},
-        {"standardize", u""_s, u""_s},
-        {"deleteLast", u"/Users/a/Mix.html"_s, u"/Users/a"_s},
-        {"deleteLast", u"/Users/a/"_s, u"/Users"_s},
-        {"deleteLast", u"/a"_s, u"/"_s},
-        {"deleteLast", u"/"_s, u"/"_s},
-        {"deleteLast", u"Mix.html"_s, u""_s},
-        {"last", u"/Users/a/Mix.html"_s, u"Mix.html"_s},
-        {"last", u"/Users/a/"_s, u"a"_s},
-        {"last", u"/"_s, u"/"_s},
-        {"ext", u"/a/My.Mix.html"_s, u"html"_s},
-        {"ext", u"/a.b/Mix"_s, u""_s},
-        {"ext", u"/a/Mix."_s, u""_s},
-        {"deleteExt", u"/a/My.Mix.html"_s, u"/a/My.Mix"_s},
-        {"deleteExt", u"/a.b/Mix"_s, u"/a.b/Mix"_s},
-        {"deleteExt", u"/a/Mix."_s, u"/a/Mix"_s},
+        { "standardize", u"~"_s, home },
+        { "standardize", u"~/Music/iTunes/"_s, home + u"/Music/iTunes"_s },
+        { "standardize", u"/a//b/./c/../d"_s, u"/a/b/d"_s },
+        { "standardize", u"~other/x"_s, u"~other/x"_s },
+        { "standardize", u"/"_s, u"/"_s },
+        { "standardize", u""_s, u""_s },
+        { "deleteLast", u"/Users/a/Mix.html"_s, u"/Users/a"_s },
+        { "deleteLast", u"/Users/a/"_s, u"/Users"_s },
+        { "deleteLast", u"/a"_s, u"/"_s },
+        { "deleteLast", u"/"_s, u"/"_s },
+        { "deleteLast", u"Mix.html"_s, u""_s },
+        { "last", u"/Users/a/Mix.html"_s, u"Mix.html"_s },
+        { "last", u"/Users/a/"_s, u"a"_s },
+        { "last", u"/"_s, u"/"_s },
+        { "ext", u"/a/My.Mix.html"_s, u"html"_s },
+        { "ext", u"/a.b/Mix"_s, u""_s },
+        { "ext", u"/a/Mix."_s, u""_s },
+        { "deleteExt", u"/a/My.Mix.html"_s, u"/a/My.Mix"_s },
+        { "deleteExt", u"/a.b/Mix"_s, u"/a.b/Mix"_s },
+        { "deleteExt", u"/a/Mix."_s, u"/a/Mix"_s },
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(std::string(c.op) + " " + c.in.toStdString());
@@ -61,7 +59,7 @@ TEST(Paths, OperationsTable)
     }
 
     EXPECT_EQ(PathUtils::stringByAppendingPathComponent(u"/a/b/"_s, u"iTunes Music Library.xml"_s),
-              u"/a/b/iTunes Music Library.xml"_s);
+        u"/a/b/iTunes Music Library.xml"_s);
     EXPECT_EQ(PathUtils::stringByAppendingPathComponent(u"/"_s, u"x"_s), u"/x"_s);
     EXPECT_EQ(PathUtils::stringByAppendingPathComponent(u"/a"_s, u"/x"_s), u"/a/x"_s);
     EXPECT_EQ(PathUtils::homeDirectory(), home);
@@ -75,19 +73,20 @@ TEST(Paths, ComponentsSplitAndJoin)
         QStringList components;
     };
     const Case cases[] = {
-        {u"/Users/a/Music"_s, {u"/"_s, u"Users"_s, u"a"_s, u"Music"_s}},
-        {u"/Users/a/Music/"_s, {u"/"_s, u"Users"_s, u"a"_s, u"Music"_s, u"/"_s}},
-        {u"//music//"_s, {u"/"_s, u"music"_s, u"/"_s}},
-        {u"a/b"_s, {u"a"_s, u"b"_s}},
-        {u"/"_s, {u"/"_s}},
-        {u""_s, {}},
+        { u"/Users/a/Music"_s, { u"/"_s, u"Users"_s, u"a"_s, u"Music"_s } },
+        { u"/Users/a/Music/"_s, { u"/"_s, u"Users"_s, u"a"_s, u"Music"_s, u"/"_s } },
+        { u"//music//"_s, { u"/"_s, u"music"_s, u"/"_s } },
+        { u"a/b"_s, { u"a"_s, u"b"_s } },
+        { u"/"_s, { u"/"_s } },
+        { u""_s, {} },
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.path.toStdString());
         EXPECT_EQ(PathUtils::pathComponents(c.path), c.components);
     }
-    EXPECT_EQ(PathUtils::pathWithComponents({u"Artist"_s, u"Album"_s, u"01 Song.mp3"_s}), u"Artist/Album/01 Song.mp3"_s);
-    EXPECT_EQ(PathUtils::pathWithComponents({u"/"_s, u"a"_s, u"b"_s}), u"/a/b"_s);
+    EXPECT_EQ(
+        PathUtils::pathWithComponents({ u"Artist"_s, u"Album"_s, u"01 Song.mp3"_s }), u"Artist/Album/01 Song.mp3"_s);
+    EXPECT_EQ(PathUtils::pathWithComponents({ u"/"_s, u"a"_s, u"b"_s }), u"/a/b"_s);
 }
 
 TEST(Files, ExistenceFollowsLinksAndWritesAreAtomic)
@@ -114,7 +113,7 @@ TEST(Files, ExistenceFollowsLinksAndWritesAreAtomic)
     EXPECT_FALSE(FileManager::writeToFileAtomically("x", env.path(u"folder"_s)));
     EXPECT_TRUE(QFileInfo(env.path(u"folder"_s)).isDir());
     // No temporary file is left behind.
-    EXPECT_TRUE(QDir(env.path(QString())).entryList({u"f.txt?*"_s}, QDir::Files | QDir::Hidden).isEmpty());
+    EXPECT_TRUE(QDir(env.path(QString())).entryList({ u"f.txt?*"_s }, QDir::Files | QDir::Hidden).isEmpty());
 }
 
 TEST(Localization, KeysWithoutEntriesStandForThemselves)
@@ -122,12 +121,12 @@ TEST(Localization, KeysWithoutEntriesStandForThemselves)
     CoreEnvironment env;
     EXPECT_EQ(Localization::localizedString(u"No Such Key"_s), u"No Such Key"_s);
     // Field titles, unit and page words read as their keys; alerts get real texts.
-    for (const char *key : {"Disc Number", "TrackNumber", "seconds", "K", "Page", "songs", "Total Time"})
+    for (const char *key : { "Disc Number", "TrackNumber", "seconds", "K", "Page", "songs", "Total Time" })
         EXPECT_EQ(Localization::localizedString(QString::fromLatin1(key)), QString::fromLatin1(key));
-    for (const char *key : {"WriteErrorTitle", "DataNotFoundErrorText1", "QuitButtonText", "FileExistsErrorText2"})
+    for (const char *key : { "WriteErrorTitle", "DataNotFoundErrorText1", "QuitButtonText", "FileExistsErrorText2" })
         EXPECT_NE(Localization::localizedString(QString::fromLatin1(key)), QString::fromLatin1(key));
 
-    Localization::setTable({{u"Name"_s, u"Nom"_s}});
+    Localization::setTable({ { u"Name"_s, u"Nom"_s } });
     EXPECT_EQ(Localization::localizedString(u"Name"_s), u"Nom"_s);
     EXPECT_EQ(Localization::localizedString(u"WriteErrorTitle"_s), u"WriteErrorTitle"_s);
 }

@@ -1,11 +1,9 @@
-#include "support/TestSupport.h"
-
-#include "core/settings/Preferences.h"
 #include "core/platform/UserDefaults.h"
+#include "core/settings/Preferences.h"
+#include "support/TestSupport.h"
 
 #include <QDir>
 #include <QFile>
-
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
@@ -16,12 +14,12 @@ TEST(Settings, FirstStartReadsRegisteredDefaults)
     CoreEnvironment env;
     UserDefaults &s = env.store();
     EXPECT_TRUE(s.boolForKey(QString(P::prHTMLShouldNumberRows)));
-    for (auto key : {P::priTunesOrdering, P::prHTMLRemoveDupes, P::prHTMLAddWebServerLinks, P::prHTMLUseStars,
-                     P::prHTMLAlbumBased, P::prDTRemoveDupes, P::prDTPadding}) {
+    for (auto key : { P::priTunesOrdering, P::prHTMLRemoveDupes, P::prHTMLAddWebServerLinks, P::prHTMLUseStars,
+             P::prHTMLAlbumBased, P::prDTRemoveDupes, P::prDTPadding }) {
         SCOPED_TRACE(QString(key).toStdString());
         EXPECT_FALSE(s.boolForKey(QString(key)));
     }
-    for (auto key : {P::prHTMLMaxSongsPerFile, P::prHTMLMaxAlbumsPerFile, P::prHTMLFontSize, P::prDTDelimiter})
+    for (auto key : { P::prHTMLMaxSongsPerFile, P::prHTMLMaxAlbumsPerFile, P::prHTMLFontSize, P::prDTDelimiter })
         EXPECT_EQ(s.integerForKey(QString(key)), 0);
     EXPECT_EQ(s.stringForKey(QString(P::prDTEncoding)), u"UTF-8"_s);
     EXPECT_EQ(s.stringForKey(QString(P::prLastSaveDir)), u"~"_s);
@@ -45,16 +43,16 @@ TEST(Settings, TypedReadsConvertBetweenKinds)
         QString asString;
     };
     const Case cases[] = {
-        {u"YES"_s, true, 1, u"YES"_s},
-        {u"NO"_s, false, 0, u"NO"_s},
-        {u"0"_s, false, 0, u"0"_s},
-        {u"1"_s, true, 1, u"1"_s},
-        {u"-1"_s, true, -1, u"-1"_s},
-        {QVariant(true), true, 1, u"1"_s},
-        {QVariant(false), false, 0, u"0"_s},
-        {QVariant(qint64(50)), true, 50, u"50"_s},
-        {QVariant(0), false, 0, u"0"_s},
-        {u"abc"_s, false, 0, u"abc"_s},
+        { u"YES"_s, true, 1, u"YES"_s },
+        { u"NO"_s, false, 0, u"NO"_s },
+        { u"0"_s, false, 0, u"0"_s },
+        { u"1"_s, true, 1, u"1"_s },
+        { u"-1"_s, true, -1, u"-1"_s },
+        { QVariant(true), true, 1, u"1"_s },
+        { QVariant(false), false, 0, u"0"_s },
+        { QVariant(qint64(50)), true, 50, u"50"_s },
+        { QVariant(0), false, 0, u"0"_s },
+        { u"abc"_s, false, 0, u"abc"_s },
     };
     CoreEnvironment env;
     for (const Case &c : cases) {
@@ -75,7 +73,7 @@ TEST(Settings, EveryWriteIsPersistedAtOnceWithItsKind)
     s.setInteger(50, QString(P::prHTMLMaxSongsPerFile));
     s.setBool(true, QString(P::prDTPadding));
     s.setObject(u"-1"_s, QString(P::prHTMLFontSize));
-    s.setObject(QStringList{u"Name"_s, u"Artist"_s}, QString(P::prFieldOrder));
+    s.setObject(QStringList { u"Name"_s, u"Artist"_s }, QString(P::prFieldOrder));
 
     // A second store over the same file, as after a crash and restart.
     UserDefaults again(s.filePath());
@@ -86,14 +84,15 @@ TEST(Settings, EveryWriteIsPersistedAtOnceWithItsKind)
     EXPECT_EQ(again.objectForKey(QString(P::prDTPadding)).typeId(), QMetaType::Bool);
     EXPECT_EQ(again.objectForKey(QString(P::prHTMLFontSize)), QVariant(u"-1"_s));
     EXPECT_EQ(again.integerForKey(QString(P::prHTMLFontSize)), -1);
-    EXPECT_EQ(again.stringListForKey(QString(P::prFieldOrder)), (QStringList{u"Name"_s, u"Artist"_s}));
+    EXPECT_EQ(again.stringListForKey(QString(P::prFieldOrder)), (QStringList { u"Name"_s, u"Artist"_s }));
     // Only what was written is stored.
     EXPECT_EQ(again.userValues().size(), 4);
 }
 
 TEST(Settings, DamagedFileIsKeptAsideAndTheStoreStartsFromDefaults)
 {
-    for (const QByteArray &damage : {QByteArray("{\"HTMLFontSize\": "), QByteArray("[1, 2]"), QByteArray("\xff\xfe")}) {
+    for (const QByteArray &damage :
+        { QByteArray("{\"HTMLFontSize\": "), QByteArray("[1, 2]"), QByteArray("\xff\xfe") }) {
         SCOPED_TRACE(damage.toStdString());
         CoreEnvironment env;
         const QString file = env.path(u"store/settings.json"_s);
@@ -128,8 +127,8 @@ TEST(Settings, JsonTextsBecomeStoredValues)
 {
     EXPECT_EQ(UserDefaults::valueFromJsonText(u"1"_s), QVariant(qint64(1)));
     EXPECT_EQ(UserDefaults::valueFromJsonText(u"true"_s), QVariant(true));
-    EXPECT_EQ(UserDefaults::valueFromJsonText(uR"(["Name","Artist"])"_s),
-              QVariant(QStringList{u"Name"_s, u"Artist"_s}));
+    EXPECT_EQ(
+        UserDefaults::valueFromJsonText(uR"(["Name","Artist"])"_s), QVariant(QStringList { u"Name"_s, u"Artist"_s }));
     EXPECT_EQ(UserDefaults::valueFromJsonText(uR"("quoted")"_s), QVariant(u"quoted"_s));
     EXPECT_EQ(UserDefaults::valueFromJsonText(u"Latin-1 (ISO 8859-1)"_s), QVariant(u"Latin-1 (ISO 8859-1)"_s));
     EXPECT_EQ(UserDefaults::valueFromJsonText(u""_s), QVariant(u""_s));

@@ -1,17 +1,15 @@
-#include "support/TestSupport.h"
-
 #include "core/settings/ExportChoices.h"
 #include "core/settings/Preferences.h"
+#include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
 
 namespace {
-const QStringList allSorted = {u"Album"_s,      u"Artist"_s,   u"BPM"_s,         u"BitRate"_s,    u"Comments"_s,
-                               u"Composer"_s,   u"Disc Number"_s, u"Genre"_s,    u"Kind"_s,       u"Location"_s,
-                               u"Name"_s,       u"PlayCount"_s, u"Rating"_s,     u"SampleRate"_s, u"Size"_s,
-                               u"Time"_s,       u"TrackNumber"_s, u"Year"_s};
+const QStringList allSorted = { u"Album"_s, u"Artist"_s, u"BPM"_s, u"BitRate"_s, u"Comments"_s, u"Composer"_s,
+    u"Disc Number"_s, u"Genre"_s, u"Kind"_s, u"Location"_s, u"Name"_s, u"PlayCount"_s, u"Rating"_s, u"SampleRate"_s,
+    u"Size"_s, u"Time"_s, u"TrackNumber"_s, u"Year"_s };
 
 void store(CoreEnvironment &env, const QStringList &fields, const QStringList &sort)
 {
@@ -30,11 +28,11 @@ TEST(ExportChoices, FilledFromTheStoredLists)
         qsizetype options;
     };
     const Case cases[] = {
-        {"empty store", {}, {}, {}, {}, 18},
-        {"two fields", {u"Name"_s, u"Artist"_s}, {u"Artist"_s, u"Name"_s}, {u"Name"_s, u"Artist"_s},
-         {u"Artist"_s, u"Name"_s}, 16},
-        {"no fields but a sort list", {}, {u"Name"_s}, {}, {}, 18},
-        {"unknown title", {u"Titel"_s}, {u"Titel"_s}, {u"Titel"_s}, {u"Titel"_s}, 18},
+        { "empty store", {}, {}, {}, {}, 18 },
+        { "two fields", { u"Name"_s, u"Artist"_s }, { u"Artist"_s, u"Name"_s }, { u"Name"_s, u"Artist"_s },
+            { u"Artist"_s, u"Name"_s }, 16 },
+        { "no fields but a sort list", {}, { u"Name"_s }, {}, {}, 18 },
+        { "unknown title", { u"Titel"_s }, { u"Titel"_s }, { u"Titel"_s }, { u"Titel"_s }, 18 },
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
@@ -60,25 +58,25 @@ TEST(ExportChoices, AddRemoveKeepTheInvariantsAndStoreBack)
     EXPECT_FALSE(choices.addField(18));
     ASSERT_TRUE(choices.addField(1)); // Artist
     ASSERT_TRUE(choices.addField(0)); // Album
-    EXPECT_EQ(choices.getFieldOrder(), (QStringList{u"Artist"_s, u"Album"_s}));
-    EXPECT_EQ(choices.getSortOrder(), (QStringList{u"Artist"_s, u"Album"_s}));
+    EXPECT_EQ(choices.getFieldOrder(), (QStringList { u"Artist"_s, u"Album"_s }));
+    EXPECT_EQ(choices.getSortOrder(), (QStringList { u"Artist"_s, u"Album"_s }));
     EXPECT_EQ(choices.getExportOptions().size(), 16);
 
     choices.removeField(u"Artist"_s);
-    EXPECT_EQ(choices.getFieldOrder(), QStringList{u"Album"_s});
-    EXPECT_EQ(choices.getSortOrder(), QStringList{u"Album"_s});
+    EXPECT_EQ(choices.getFieldOrder(), QStringList { u"Album"_s });
+    EXPECT_EQ(choices.getSortOrder(), QStringList { u"Album"_s });
     EXPECT_EQ(choices.getExportOptions().value(0), u"Artist"_s);
 
     choices.storeToSettings(env.store());
     ExportChoices restored;
     restored.fillFromSettings(env.store());
-    EXPECT_EQ(restored.getFieldOrder(), QStringList{u"Album"_s});
+    EXPECT_EQ(restored.getFieldOrder(), QStringList { u"Album"_s });
     EXPECT_EQ(restored.getExportOptions(), choices.getExportOptions());
 }
 
 TEST(ExportChoices, DropsReorderWithinOneList)
 {
-    const QStringList abcd = {u"A"_s, u"B"_s, u"C"_s, u"D"_s};
+    const QStringList abcd = { u"A"_s, u"B"_s, u"C"_s, u"D"_s };
     struct Case
     {
         QString title;
@@ -87,12 +85,12 @@ TEST(ExportChoices, DropsReorderWithinOneList)
         qsizetype index;
     };
     const Case cases[] = {
-        {u"A"_s, 2, {u"B"_s, u"A"_s, u"C"_s, u"D"_s}, 1},
-        {u"D"_s, 1, {u"A"_s, u"D"_s, u"B"_s, u"C"_s}, 1},
-        {u"B"_s, 1, abcd, 1},
-        {u"B"_s, 2, abcd, 1},
-        {u"A"_s, 4, {u"B"_s, u"C"_s, u"D"_s, u"A"_s}, 3},
-        {u"A"_s, -1, {u"B"_s, u"C"_s, u"D"_s, u"A"_s}, 3},
+        { u"A"_s, 2, { u"B"_s, u"A"_s, u"C"_s, u"D"_s }, 1 },
+        { u"D"_s, 1, { u"A"_s, u"D"_s, u"B"_s, u"C"_s }, 1 },
+        { u"B"_s, 1, abcd, 1 },
+        { u"B"_s, 2, abcd, 1 },
+        { u"A"_s, 4, { u"B"_s, u"C"_s, u"D"_s, u"A"_s }, 3 },
+        { u"A"_s, -1, { u"B"_s, u"C"_s, u"D"_s, u"A"_s }, 3 },
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.title.toStdString() + " above " + std::to_string(c.row));

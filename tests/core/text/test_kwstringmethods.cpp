@@ -1,12 +1,9 @@
+#include "core/platform/Localization.h"
 #include "core/text/kwStringMethods.h"
 
-#include "core/platform/Localization.h"
-
 #include <QLocale>
-
-#include <gtest/gtest.h>
-
 #include <climits>
+#include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
 
@@ -39,9 +36,19 @@ using FormattingTest = KeysAsTexts;
 TEST_F(FormattingTest, TimeAsString)
 {
     const IntCase cases[] = {
-        {0, ""},        {5, "0:05"},     {10, "0:10"},    {59, "0:59"},       {60, "1:00"},
-        {599, "9:59"},  {3599, "59:59"}, {3600, "60:00"}, {4000, "66:40"},    {36000, "600:00"},
-        {61, "1:01"},   {69, "1:09"},    {70, "1:10"},
+        { 0, "" },
+        { 5, "0:05" },
+        { 10, "0:10" },
+        { 59, "0:59" },
+        { 60, "1:00" },
+        { 599, "9:59" },
+        { 3599, "59:59" },
+        { 3600, "60:00" },
+        { 4000, "66:40" },
+        { 36000, "600:00" },
+        { 61, "1:01" },
+        { 69, "1:09" },
+        { 70, "1:10" },
     };
     for (const IntCase &c : cases) {
         SCOPED_TRACE(c.input);
@@ -52,11 +59,23 @@ TEST_F(FormattingTest, TimeAsString)
 TEST_F(FormattingTest, TimeAsNiceVagueStringTruncatesTenths)
 {
     const IntCase cases[] = {
-        {0, "0 seconds"},       {1, "1 seconds"},       {59, "59 seconds"},      {60, "1.0 minutes"},
-        {65, "1.0 minutes"},    {66, "1.1 minutes"},    {90, "1.5 minutes"},     {3599, "59.9 minutes"},
-        {3600, "1.0 hours"},    {3660, "1.0 hours"},    {5400, "1.5 hours"},     {86399, "23.9 hours"},
-        {86400, "1.0 days"},    {90000, "1.0 days"},    {97200, "1.1 days"},     {129600, "1.5 days"},
-        {INT_MAX, "24855.1 days"},
+        { 0, "0 seconds" },
+        { 1, "1 seconds" },
+        { 59, "59 seconds" },
+        { 60, "1.0 minutes" },
+        { 65, "1.0 minutes" },
+        { 66, "1.1 minutes" },
+        { 90, "1.5 minutes" },
+        { 3599, "59.9 minutes" },
+        { 3600, "1.0 hours" },
+        { 3660, "1.0 hours" },
+        { 5400, "1.5 hours" },
+        { 86399, "23.9 hours" },
+        { 86400, "1.0 days" },
+        { 90000, "1.0 days" },
+        { 97200, "1.1 days" },
+        { 129600, "1.5 days" },
+        { INT_MAX, "24855.1 days" },
     };
     for (const IntCase &c : cases) {
         SCOPED_TRACE(c.input);
@@ -67,9 +86,16 @@ TEST_F(FormattingTest, TimeAsNiceVagueStringTruncatesTenths)
 TEST_F(FormattingTest, KilobytesToMBStringTruncatesTenths)
 {
     const IntCase cases[] = {
-        {0, "0 K"},                 {1023, "1023 K"},         {1024, "1.0 MB"},        {1126, "1.0 MB"},
-        {1127, "1.1 MB"},           {1536, "1.5 MB"},         {1048575, "1023.9 MB"},  {1048576, "1.0 GB"},
-        {1572864, "1.5 GB"},        {4294967295, "4095.9 GB"},
+        { 0, "0 K" },
+        { 1023, "1023 K" },
+        { 1024, "1.0 MB" },
+        { 1126, "1.0 MB" },
+        { 1127, "1.1 MB" },
+        { 1536, "1.5 MB" },
+        { 1048575, "1023.9 MB" },
+        { 1048576, "1.0 GB" },
+        { 1572864, "1.5 GB" },
+        { 4294967295, "4095.9 GB" },
     };
     for (const IntCase &c : cases) {
         SCOPED_TRACE(c.input);
@@ -79,7 +105,7 @@ TEST_F(FormattingTest, KilobytesToMBStringTruncatesTenths)
 
 TEST_F(FormattingTest, UnitWordsComeFromTheStringTable)
 {
-    Localization::setTable({{u"minutes"_s, u"Minuten"_s}, {u"seconds"_s, u"Sekunden"_s}, {u"GB"_s, u"Go"_s}});
+    Localization::setTable({ { u"minutes"_s, u"Minuten"_s }, { u"seconds"_s, u"Sekunden"_s }, { u"GB"_s, u"Go"_s } });
     EXPECT_EQ(kwStringMethods::getTimeAsNiceVagueString(90), u"1.5 Minuten"_s);
     EXPECT_EQ(kwStringMethods::getTimeAsNiceVagueString(7), u"7 Sekunden"_s);
     EXPECT_EQ(kwStringMethods::kilobytesToMBString(1572864), u"1.5 Go"_s);
@@ -111,7 +137,11 @@ TEST(IntFormattingTest, IntAsStringAndAppendInt)
         const char *expected;
     };
     const Case cases[] = {
-        {0, false, "x"}, {0, true, "x0"}, {-3, false, "x-3"}, {-3, true, "x-3"}, {42, false, "x42"},
+        { 0, false, "x" },
+        { 0, true, "x0" },
+        { -3, false, "x-3" },
+        { -3, true, "x-3" },
+        { 42, false, "x42" },
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(testing::Message() << c.value << " printZero " << c.printZero);
@@ -128,13 +158,10 @@ TEST(ReplaceStringTest, ReplacesInPlaceWithoutRescanning)
         const char *find, *text, *with, *expected;
     };
     const Case cases[] = {
-        {"/", "AC/DC/Live", "-", "AC-DC-Live"},
-        {"//", "///", "/", "//"}, // replaced text is not searched again
-        {"//", "a////b", "/", "a//b"},
-        {"&", "R&B & Soul", "&amp;", "R&amp;B &amp; Soul"},
-        {"x", "no match here", "y", "no match here"},
-        {"a", "Aa", "b", "Ab"},  // letter case counts
-        {"", "abc", "-", "abc"}, // nothing to find: unchanged
+        { "/", "AC/DC/Live", "-", "AC-DC-Live" }, { "//", "///", "/", "//" }, // replaced text is not searched again
+        { "//", "a////b", "/", "a//b" }, { "&", "R&B & Soul", "&amp;", "R&amp;B &amp; Soul" },
+        { "x", "no match here", "y", "no match here" }, { "a", "Aa", "b", "Ab" }, // letter case counts
+        { "", "abc", "-", "abc" }, // nothing to find: unchanged
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.text);
@@ -152,13 +179,13 @@ TEST(WithoutLineBreaksTest, EachCRAndEachLFBecomesOneSpace)
         QString input, expected;
     };
     const Case cases[] = {
-        {u"line one\nline two"_s, u"line one line two"_s},
-        {u"a\r\nb"_s, u"a  b"_s}, // a CR LF pair is two characters, so two spaces
-        {u"\r"_s, u" "_s},
-        {u"\n\n"_s, u"  "_s},
-        {u"tab\tquote\"bar|star*"_s, u"tab\tquote\"bar|star*"_s},      // nothing else changes
-        {u"para\u2029line\u2028next\u0085"_s, u"para\u2029line\u2028next\u0085"_s},
-        {QString(), QString()},
+        { u"line one\nline two"_s, u"line one line two"_s },
+        { u"a\r\nb"_s, u"a  b"_s }, // a CR LF pair is two characters, so two spaces
+        { u"\r"_s, u" "_s },
+        { u"\n\n"_s, u"  "_s },
+        { u"tab\tquote\"bar|star*"_s, u"tab\tquote\"bar|star*"_s }, // nothing else changes
+        { u"para\u2029line\u2028next\u0085"_s, u"para\u2029line\u2028next\u0085"_s },
+        { QString(), QString() },
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.input.toStdString());
@@ -168,9 +195,9 @@ TEST(WithoutLineBreaksTest, EachCRAndEachLFBecomesOneSpace)
 
 TEST(EncodingTest, UTF8)
 {
-    EXPECT_EQ(kwStringMethods::convertToUTF8(u"\u00f6"_s), bytes({0xC3, 0xB6}));
+    EXPECT_EQ(kwStringMethods::convertToUTF8(u"\u00f6"_s), bytes({ 0xC3, 0xB6 }));
     EXPECT_EQ(kwStringMethods::convertToUTF8(u"a\u20ac\U0001F600"_s),
-              bytes({'a', 0xE2, 0x82, 0xAC, 0xF0, 0x9F, 0x98, 0x80}));
+        bytes({ 'a', 0xE2, 0x82, 0xAC, 0xF0, 0x9F, 0x98, 0x80 }));
     EXPECT_EQ(kwStringMethods::convertToUTF8(QString()), QByteArray());
 }
 
@@ -184,7 +211,7 @@ TEST(EncodingTest, Latin1PassesItsRangeAndSubstitutesTheRest)
     }
     EXPECT_EQ(kwStringMethods::convertToLatin1(all), allBytes);
 
-    EXPECT_EQ(kwStringMethods::convertToLatin1(u"\u00f6"_s), bytes({0xF6}));
+    EXPECT_EQ(kwStringMethods::convertToLatin1(u"\u00f6"_s), bytes({ 0xF6 }));
     EXPECT_EQ(kwStringMethods::convertToLatin1(u"5\u20ac"_s), QByteArray("5?"));
     // A character beyond the Basic Multilingual Plane is one character, so one substitute.
     EXPECT_EQ(kwStringMethods::convertToLatin1(u"a\U0001F600b"_s), QByteArray("a?b"));
@@ -201,14 +228,11 @@ TEST(EncodingTest, EscapedASCII)
         QByteArray expected;
     };
     const Case cases[] = {
-        {u"a\\b"_s, QByteArray("a\\\\b")},
-        {u"\u00f6"_s, QByteArray("\\366")},
-        {u"\u00e9t\u00e9"_s, QByteArray("\\351t\\351")},
-        {u"\u0080\u00ff"_s, QByteArray("\\200\\377")},
-        {u"\u007f\t\n"_s, QByteArray("\x7f\t\n")},
-        {u"\u20ac"_s, QByteArray("\\u20ac")},
-        {u"\u0100\uABCD"_s, QByteArray("\\u0100\\uabcd")},
-        {u"\U0001F600"_s, QByteArray("\\ud83d\\ude00")}, // one escape per surrogate half
+        { u"a\\b"_s, QByteArray("a\\\\b") }, { u"\u00f6"_s, QByteArray("\\366") },
+        { u"\u00e9t\u00e9"_s, QByteArray("\\351t\\351") }, { u"\u0080\u00ff"_s, QByteArray("\\200\\377") },
+        { u"\u007f\t\n"_s, QByteArray("\x7f\t\n") }, { u"\u20ac"_s, QByteArray("\\u20ac") },
+        { u"\u0100\uABCD"_s, QByteArray("\\u0100\\uabcd") },
+        { u"\U0001F600"_s, QByteArray("\\ud83d\\ude00") }, // one escape per surrogate half
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.expected.toStdString());
