@@ -186,3 +186,32 @@ TEST(Cli, SafeFileNames)
     EXPECT_FALSE(emoji.toUtf8().contains('?'));
     EXPECT_TRUE(QString::fromUtf8(emoji.toUtf8()) == emoji);
 }
+
+TEST(Cli, AllStopsAtTheFirstPlaylistThatIsNotWritten)
+{
+    CoreEnvironment env;
+    const QString dir = env.path(u"all"_s);
+    // A folder where the second playlist's file goes: root may write anywhere, but no file replaces a folder.
+    ASSERT_TRUE(QDir().mkpath(dir + u"/Road Trip.m3u"_s));
+    const Result r
+        = runExporter(env, { u"--library"_s, sample, u"--all"_s, u"--format"_s, u"m3u"_s, u"--output-dir"_s, dir });
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(QString::fromUtf8(r.err),
+        Localization::localizedString(u"WriteErrorTitle"_s) + u": "_s
+            + Localization::localizedString(u"WriteErrorText"_s)
+            + u"\nsetlistry-export: \"Road Trip\" was not written\n"_s);
+    EXPECT_EQ(QDir(dir).entryList(QDir::Files, QDir::Name), QStringList { u"Library.m3u"_s })
+        << "the playlists after the failed one are not written";
+
+    // A page set's folder that cannot be made is the same failure.
+    const QString htmlDir = env.path(u"html"_s);
+    ASSERT_TRUE(QDir().mkpath(htmlDir));
+    writeFileBytes(htmlDir + u"/Library"_s, "a file where the first playlist's folder goes");
+    const Result html = runExporter(
+        env, { u"--library"_s, sample, u"--all"_s, u"--format"_s, u"html"_s, u"--output-dir"_s, htmlDir });
+    EXPECT_EQ(html.status, 1);
+    EXPECT_EQ(QString::fromUtf8(html.err),
+        u"setlistry-export: cannot make the folder "_s + htmlDir
+            + u"/Library\nsetlistry-export: \"Library\" was not written\n"_s);
+    EXPECT_EQ(QDir(htmlDir).entryList(QDir::Dirs | QDir::NoDotAndDotDot), QStringList());
+}
