@@ -14,6 +14,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
@@ -50,6 +53,30 @@ QString fitted(const QString &name, const QString &suffix, qsizetype maxBytes)
 QString absolutePath(const QString &path)
 {
     return QFileInfo(PathUtils::stringByStandardizingPath(path)).absoluteFilePath();
+}
+
+QString wantedKind(Preferences::Kind kind)
+{
+    switch (kind) {
+    case Preferences::Kind::String:
+        return u"a string"_s;
+    case Preferences::Kind::Boolean:
+        return u"true or false"_s;
+    case Preferences::Kind::Integer:
+        return u"an integer"_s;
+    case Preferences::Kind::StringArray:
+        return u"a JSON array of strings"_s;
+    }
+    return QString();
+}
+
+bool isArrayOfStrings(const QString &text)
+{
+    const QJsonDocument doc = QJsonDocument::fromJson(text.toUtf8());
+    if (!doc.isArray())
+        return false;
+    const QJsonArray items = doc.array();
+    return std::all_of(items.begin(), items.end(), [](const QJsonValue &item) { return item.isString(); });
 }
 
 // Reads the settings file into `store`; the file need not exist.
@@ -160,6 +187,35 @@ QString safeFileName(const QString &playlistName, const QString &extension, QStr
     return name;
 }
 
+std::optional<QVariant> settingValue(const Preferences::Key &key, const QString &valueText)
+{
+    const QVariant parsed = UserDefaults::valueFromJsonText(valueText);
+    switch (key.kind) {
+    case Preferences::Kind::String:
+        if (parsed.typeId() == QMetaType::QStringList)
+            return std::nullopt;
+        // A number read as JSON would not keep the text: "1e3" would store 1000, and the colour "123e45" no
+        // colour at all. Only a quoted JSON string is unwrapped.
+        if (parsed.typeId() == QMetaType::QString && valueText.trimmed().startsWith(u'"'))
+            return parsed;
+        return QVariant(valueText);
+    case Preferences::Kind::Boolean:
+        if (parsed.typeId() == QMetaType::Bool)
+            return parsed;
+        return std::nullopt;
+    case Preferences::Kind::Integer:
+        if (parsed.typeId() == QMetaType::LongLong)
+            return parsed;
+        return std::nullopt;
+    case Preferences::Kind::StringArray:
+        // The store's reading drops items that are not strings; a list given here is wanted whole.
+        if (isArrayOfStrings(valueText))
+            return parsed;
+        return std::nullopt;
+    }
+    return std::nullopt;
+}
+
 std::variant<ExportOptions, int> parseArguments(const QStringList &arguments)
 {
     QCommandLineParser parser;
@@ -248,7 +304,12 @@ std::variant<ExportOptions, int> parseArguments(const QStringList &arguments)
             printError(u"--set needs KEY=VALUE with a known key: "_s + assignment);
             return Usage;
         }
-        options.overrides.append({ key, UserDefaults::valueFromJsonText(assignment.mid(eq + 1)) });
+        const std::optional<QVariant> value = settingValue(*known, assignment.mid(eq + 1));
+        if (!value) {
+            printError(u"--set "_s + key + u" wants "_s + wantedKind(known->kind));
+            return Usage;
+        }
+        options.overrides.append({ key, *value });
     }
 
     if (parser.isSet(libraryOption))

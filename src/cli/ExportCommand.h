@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ExportOptions.h"
+#include "core/settings/Preferences.h"
 
 #include <QString>
 #include <QStringList>
@@ -18,6 +19,11 @@ bool isFormat(const QString &format);
 // UTF-8 without splitting a character. `taken` holds the names used so far (updated): a name used before gets
 // " 2", " 3", ... before the extension.
 QString safeFileName(const QString &playlistName, const QString &extension, QStringList &taken);
+
+// What `--set KEY=VALUE` stores for `key` given the VALUE text, or nothing when the value is not of the key's
+// kind. VALUE is read as JSON where it parses; a text setting takes the text as typed unless it is a quoted
+// JSON string, so that a colour such as 123456 stays the colour.
+std::optional<QVariant> settingValue(const Preferences::Key &key, const QString &valueText);
 
 // The options of the command line, or the status to exit with at once: after --help or --version (printed on
 // stdout), or after a usage error (printed on stderr).

@@ -20,5 +20,5 @@ struct ExportOptions
     std::optional<QString> libraryPath; // none: searched for where the application looks
     QString settingsFile; // the user's settings unless --settings named another (which then exists)
     bool albumBased = false; // --album-based; the stored setting can turn it on too
-    QList<std::pair<QString, QVariant>> overrides; // --set in the order given
+    QList<std::pair<QString, QVariant>> overrides; // --set in the order given, each value of its key's kind
 };
