@@ -1,9 +1,7 @@
 #include "ExportCommand.h"
 
-#include "core/export/DelimitedText.h"
-#include "core/export/M3U.h"
-#include "core/export/QTSS.h"
-#include "core/html/HTML.h"
+#include "CliInteraction.h"
+#include "core/flow/ExportFormat.h"
 #include "core/library/XMLAccessor.h"
 #include "core/platform/FileManager.h"
 #include "core/platform/PathUtils.h"
@@ -16,22 +14,15 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
-
-UserInteraction::AlertButton CliInteraction::runCriticalAlert(
-    const QString &title, const QString &message, const QString &, const QString &)
-{
-    ++m_alerts;
-    std::fprintf(m_err, "%s\n", (title + u": "_s + message).toUtf8().constData());
-    return AlertButton::Default;
-}
 
 namespace ExportCommand {
 
 namespace {
-
-const QStringList formats = { u"txt"_s, u"m3u"_s, u"playlist"_s, u"html"_s };
 
 void printError(const QString &text)
 {
@@ -59,28 +50,123 @@ QString fitted(const QString &name, const QString &suffix, qsizetype maxBytes)
     return cut + suffix;
 }
 
-void exportOne(const QString &format, const QString &path, const Playlist &playlist, bool albumBased)
-{
-    if (format == u"txt"_s)
-        DelimitedText::saveDTTo(path, playlist);
-    else if (format == u"m3u"_s)
-        M3U::saveM3UTo(path, playlist);
-    else if (format == u"playlist"_s)
-        QTSS::saveQTSSTo(path, playlist);
-    else
-        HTML::saveHTMLTo(path, playlist, albumBased);
-}
-
 QString absolutePath(const QString &path)
 {
     return QFileInfo(PathUtils::stringByStandardizingPath(path)).absoluteFilePath();
+}
+
+QString wantedKind(Preferences::Kind kind)
+{
+    switch (kind) {
+    case Preferences::Kind::String:
+        return u"a string"_s;
+    case Preferences::Kind::Boolean:
+        return u"true or false"_s;
+    case Preferences::Kind::Integer:
+        return u"an integer"_s;
+    case Preferences::Kind::StringArray:
+        return u"a JSON array of strings"_s;
+    }
+    return QString();
+}
+
+bool isArrayOfStrings(const QString &text)
+{
+    const QJsonDocument doc = QJsonDocument::fromJson(text.toUtf8());
+    if (!doc.isArray())
+        return false;
+    const QJsonArray items = doc.array();
+    return std::all_of(items.begin(), items.end(), [](const QJsonValue &item) { return item.isString(); });
+}
+
+// Reads the settings file into `store`; the file need not exist.
+int readSettings(const QString &settingsFile, UserDefaults &store)
+{
+    if (!QFileInfo(settingsFile).isFile())
+        return Success;
+    QFile file(settingsFile);
+    QVariantMap values;
+    if (!file.open(QIODevice::ReadOnly) || !UserDefaults::parseJson(file.readAll(), &values)) {
+        printError(u"cannot read the settings file "_s + settingsFile);
+        return Failure;
+    }
+    for (auto it = values.cbegin(); it != values.cend(); ++it)
+        store.setObject(it.value(), it.key());
+    return Success;
+}
+
+std::optional<QString> findLibrary(const ExportOptions &options)
+{
+    if (options.libraryPath) {
+        if (!FileManager::fileExistsAtPath(*options.libraryPath)) {
+            printError(u"no library file "_s + *options.libraryPath);
+            return std::nullopt;
+        }
+        return options.libraryPath;
+    }
+    const auto found = XMLAccessor::findLibraryAutomatically();
+    if (!found)
+        printError(u"no iTunes library found in ~/Music/iTunes or ~/Documents/iTunes; "
+                   "name one with --library FILE"_s);
+    return found;
+}
+
+// Writes one playlist of --all into `dir`; answers false, with the reason already printed, when it was not
+// written.
+bool exportInto(const QString &dir, const Playlist &playlist, const ExportFormat &format, bool albumBased,
+    QStringList &taken, const CliInteraction &interaction)
+{
+    const int alertsBefore = interaction.alertCount();
+    const QString name = safeFileName(playlist.getName(), format.extension, taken);
+    if (format.writesPageSet) {
+        // Each page set in a folder of its own, so that further pages of two playlists never collide.
+        const QString folder = dir + u'/' + PathUtils::stringByDeletingPathExtension(name);
+        const bool existed = QFileInfo::exists(folder);
+        if (!QDir().mkpath(folder)) {
+            printError(u"cannot make the folder "_s + folder);
+            return false;
+        }
+        format.save(folder + u'/' + name, playlist, albumBased);
+        // A playlist with nothing to show writes no page; leave no empty folder behind for it.
+        if (!existed)
+            QDir().rmdir(folder);
+    } else {
+        format.save(dir + u'/' + name, playlist, albumBased);
+    }
+    // Every exporter reports a file it could not write with an alert.
+    return interaction.alertCount() == alertsBefore;
+}
+
+int exportAll(
+    const XMLAccessor &library, const ExportOptions &options, bool albumBased, const CliInteraction &interaction)
+{
+    const QString dir = absolutePath(options.output);
+    if (!QDir().mkpath(dir)) {
+        printError(u"cannot make the folder "_s + dir);
+        return Failure;
+    }
+    QStringList taken;
+    std::optional<QString> failed;
+    library.forEachPlaylist([&](const Playlist &playlist) {
+        // The visit cannot be cut short: once a playlist failed, the rest are passed over. A failure is most
+        // often the folder (full, or gone), and every further playlist would only repeat the same alert.
+        if (failed)
+            return;
+        if (!exportInto(dir, playlist, *options.format, albumBased, taken, interaction))
+            failed = playlist.getName();
+    });
+    if (failed) {
+        printError(u"\""_s + *failed + u"\" was not written"_s);
+        return Failure;
+    }
+    return interaction.alertCount() == 0 ? Success : Failure;
 }
 
 } // namespace
 
 bool isFormat(const QString &format)
 {
-    return formats.contains(format);
+    return ExportFormat::forCommandLineName(format) != nullptr;
 }
 
 QString safeFileName(const QString &playlistName, const QString &extension, QStringList &taken)
@@ -101,7 +187,36 @@ QString safeFileName(const QString &playlistName, const QString &extension, QStr
     return name;
 }
 
-int run(const QStringList &arguments)
+std::optional<QVariant> settingValue(const Preferences::Key &key, const QString &valueText)
+{
+    const QVariant parsed = UserDefaults::valueFromJsonText(valueText);
+    switch (key.kind) {
+    case Preferences::Kind::String:
+        if (parsed.typeId() == QMetaType::QStringList)
+            return std::nullopt;
+        // A number read as JSON would not keep the text: "1e3" would store 1000, and the colour "123e45" no
+        // colour at all. Only a quoted JSON string is unwrapped.
+        if (parsed.typeId() == QMetaType::QString && valueText.trimmed().startsWith(u'"'))
+            return parsed;
+        return QVariant(valueText);
+    case Preferences::Kind::Boolean:
+        if (parsed.typeId() == QMetaType::Bool)
+            return parsed;
+        return std::nullopt;
+    case Preferences::Kind::Integer:
+        if (parsed.typeId() == QMetaType::LongLong)
+            return parsed;
+        return std::nullopt;
+    case Preferences::Kind::StringArray:
+        // The store's reading drops items that are not strings; a list given here is wanted whole.
+        if (isArrayOfStrings(valueText))
+            return parsed;
+        return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+std::variant<ExportOptions, int> parseArguments(const QStringList &arguments)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(
@@ -114,7 +229,8 @@ int run(const QStringList &arguments)
     const QCommandLineOption listOption(u"list"_s, u"Print the playlist names, one per line."_s);
     const QCommandLineOption playlistOption(u"playlist"_s, u"Export the first playlist named NAME."_s, u"NAME"_s);
     const QCommandLineOption allOption(u"all"_s, u"Export every playlist into --output-dir."_s);
-    const QCommandLineOption formatOption(u"format"_s, u"Export format: txt, m3u, playlist or html."_s, u"FORMAT"_s);
+    const QCommandLineOption formatOption(
+        u"format"_s, u"Export format: "_s + ExportFormat::commandLineNames() + u"."_s, u"FORMAT"_s);
     const QCommandLineOption outputOption(u"output"_s, u"The file to write."_s, u"PATH"_s);
     const QCommandLineOption outputDirOption(u"output-dir"_s, u"The folder to write into, with --all."_s, u"DIR"_s);
     const QCommandLineOption albumOption(u"album-based"_s, u"HTML: album blocks instead of a song table."_s);
@@ -145,6 +261,7 @@ int run(const QStringList &arguments)
         return Usage;
     }
 
+    ExportOptions options;
     const bool list = parser.isSet(listOption);
     const bool one = parser.isSet(playlistOption);
     const bool all = parser.isSet(allOption);
@@ -152,10 +269,13 @@ int run(const QStringList &arguments)
         printError(u"give exactly one of --list, --playlist NAME or --all (see --help)"_s);
         return Usage;
     }
-    const QString format = parser.value(formatOption);
+    options.command = list ? ExportOptions::Command::List
+        : one              ? ExportOptions::Command::Playlist
+                           : ExportOptions::Command::All;
     if (!list) {
-        if (!isFormat(format)) {
-            printError(u"--format must be txt, m3u, playlist or html"_s);
+        options.format = ExportFormat::forCommandLineName(parser.value(formatOption));
+        if (!options.format) {
+            printError(u"--format must be "_s + ExportFormat::commandLineNames());
             return Usage;
         }
         if (one && !parser.isSet(outputOption)) {
@@ -166,39 +286,50 @@ int run(const QStringList &arguments)
             printError(u"--all needs --output-dir DIR"_s);
             return Usage;
         }
+        options.playlistName = parser.value(playlistOption);
+        options.output = parser.value(one ? outputOption : outputDirOption);
     }
 
-    // The user's settings are read, never written.
-    const QString settingsFile
+    options.settingsFile
         = parser.isSet(settingsOption) ? parser.value(settingsOption) : UserDefaults::defaultFilePath();
-    if (parser.isSet(settingsOption) && !QFileInfo(settingsFile).isFile()) {
-        printError(u"no settings file "_s + settingsFile);
+    if (parser.isSet(settingsOption) && !QFileInfo(options.settingsFile).isFile()) {
+        printError(u"no settings file "_s + options.settingsFile);
         return Usage;
     }
-    UserDefaults store;
-    store.setPersistent(false);
-    if (QFileInfo(settingsFile).isFile()) {
-        QFile file(settingsFile);
-        QVariantMap values;
-        if (!file.open(QIODevice::ReadOnly) || !UserDefaults::parseJson(file.readAll(), &values)) {
-            printError(u"cannot read the settings file "_s + settingsFile);
-            return Failure;
-        }
-        for (auto it = values.cbegin(); it != values.cend(); ++it)
-            store.setObject(it.value(), it.key());
-    }
-    Preferences::registerDefaults(store);
     for (const QString &assignment : parser.values(setOption)) {
         const qsizetype eq = assignment.indexOf(u'=');
         const QString key = eq < 0 ? assignment : assignment.left(eq);
-        if (eq < 0 || !Preferences::findKey(key)) {
+        const Preferences::Key *known = eq < 0 ? nullptr : Preferences::findKey(key);
+        if (!known) {
             printError(u"--set needs KEY=VALUE with a known key: "_s + assignment);
             return Usage;
         }
-        store.setObject(UserDefaults::valueFromJsonText(assignment.mid(eq + 1)), key);
+        const std::optional<QVariant> value = settingValue(*known, assignment.mid(eq + 1));
+        if (!value) {
+            printError(u"--set "_s + key + u" wants "_s + wantedKind(known->kind));
+            return Usage;
+        }
+        options.overrides.append({ key, *value });
     }
-    UserDefaults::setStandardUserDefaults(&store);
 
+    if (parser.isSet(libraryOption))
+        options.libraryPath = parser.value(libraryOption);
+    options.albumBased = parser.isSet(albumOption);
+    return options;
+}
+
+int run(const ExportOptions &options)
+{
+    // The user's settings are read, never written.
+    UserDefaults store;
+    store.setPersistent(false);
+    if (const int status = readSettings(options.settingsFile, store); status != Success)
+        return status;
+    Preferences::registerDefaults(store);
+    for (const auto &[key, value] : options.overrides)
+        store.setObject(value, key);
+
+    UserDefaults::setStandardUserDefaults(&store);
     CliInteraction interaction;
     UserInteraction::setCurrent(&interaction);
     ExportChoices choices;
@@ -214,29 +345,16 @@ int run(const QStringList &arguments)
         }
     } restore;
 
-    QString libraryPath;
-    if (parser.isSet(libraryOption)) {
-        libraryPath = parser.value(libraryOption);
-        if (!FileManager::fileExistsAtPath(libraryPath)) {
-            printError(u"no library file "_s + libraryPath);
-            return Usage;
-        }
-    } else {
-        const auto found = XMLAccessor::findLibraryAutomatically();
-        if (!found) {
-            printError(u"no iTunes library found in ~/Music/iTunes or ~/Documents/iTunes; "
-                       "name one with --library FILE"_s);
-            return Usage;
-        }
-        libraryPath = *found;
-    }
-    const XMLAccessor library(libraryPath);
+    const std::optional<QString> libraryPath = findLibrary(options);
+    if (!libraryPath)
+        return Usage;
+    const XMLAccessor library(*libraryPath);
     if (!library.hasDocument()) {
-        printError(u"cannot read the library "_s + libraryPath + u" (not an XML property list)"_s);
+        printError(u"cannot read the library "_s + *libraryPath + u" (not an XML property list)"_s);
         return Failure;
     }
 
-    if (list) {
+    if (options.command == ExportOptions::Command::List) {
         QByteArray out;
         for (const QString &name : library.getPlaylistNames())
             out += name.toUtf8() + '\n';
@@ -244,44 +362,27 @@ int run(const QStringList &arguments)
         return Success;
     }
 
-    const bool albumBased = parser.isSet(albumOption) || store.boolForKey(QString(Preferences::prHTMLAlbumBased));
+    const bool albumBased = options.albumBased || store.boolForKey(QString(Preferences::prHTMLAlbumBased));
 
-    if (one) {
-        const auto playlist = library.getPlaylist(parser.value(playlistOption));
+    if (options.command == ExportOptions::Command::Playlist) {
+        const auto playlist = library.getPlaylist(options.playlistName);
         if (!playlist) {
-            printError(u"no playlist named \""_s + parser.value(playlistOption) + u"\""_s);
+            printError(u"no playlist named \""_s + options.playlistName + u"\""_s);
             return Failure;
         }
-        exportOne(format, absolutePath(parser.value(outputOption)), *playlist, albumBased);
+        options.format->save(absolutePath(options.output), *playlist, albumBased);
         return interaction.alertCount() == 0 ? Success : Failure;
     }
 
-    const QString dir = absolutePath(parser.value(outputDirOption));
-    if (!QDir().mkpath(dir)) {
-        printError(u"cannot make the folder "_s + dir);
-        return Failure;
-    }
-    QStringList taken;
-    library.forEachPlaylist([&](const Playlist &playlist) {
-        const QString name = safeFileName(playlist.getName(), format, taken);
-        if (format == u"html"_s) {
-            // Each page set in a folder of its own, so that further pages of two playlists never collide.
-            const QString folder = dir + u'/' + PathUtils::stringByDeletingPathExtension(name);
-            const bool existed = QFileInfo::exists(folder);
-            if (!QDir().mkpath(folder)) {
-                printError(u"cannot make the folder "_s + folder);
-                interaction.terminate();
-                return;
-            }
-            exportOne(format, folder + u'/' + name, playlist, albumBased);
-            // A playlist with nothing to show writes no page; leave no empty folder behind for it.
-            if (!existed)
-                QDir().rmdir(folder);
-        } else {
-            exportOne(format, dir + u'/' + name, playlist, albumBased);
-        }
-    });
-    return interaction.alertCount() == 0 && !interaction.isTerminating() ? Success : Failure;
+    return exportAll(library, options, albumBased, interaction);
+}
+
+int run(const QStringList &arguments)
+{
+    const std::variant<ExportOptions, int> parsed = parseArguments(arguments);
+    if (const int *status = std::get_if<int>(&parsed))
+        return *status;
+    return run(std::get<ExportOptions>(parsed));
 }
 
 } // namespace ExportCommand

@@ -1,46 +1,17 @@
 #pragma once
 
-#include "core/platform/UserInteraction.h"
+#include "ExportOptions.h"
+#include "core/settings/Preferences.h"
 
 #include <QString>
 #include <QStringList>
-#include <cstdio>
-
-// The command-line exporter's answers to the core: an alert is one line "Title: message" on stderr and makes
-// the run fail; nothing is ever asked, so choosers and panels answer as cancelled.
-class CliInteraction : public UserInteraction
-{
-public:
-    explicit CliInteraction(FILE *err = stderr)
-        : m_err(err)
-    {
-    }
-
-    AlertButton runCriticalAlert(const QString &title, const QString &message, const QString &defaultButton,
-        const QString &alternateButton = QString()) override;
-    void beep() override { }
-    std::optional<QString> chooseFolder(const QString &) override { return std::nullopt; }
-    void beginSavePanel(const SavePanelRequest &, std::function<void(std::optional<QString>)> done) override
-    {
-        done(std::nullopt);
-    }
-    void terminate() override { m_terminating = true; }
-    bool isTerminating() const override { return m_terminating; }
-
-    int alertCount() const { return m_alerts; }
-
-private:
-    FILE *m_err;
-    int m_alerts = 0;
-    bool m_terminating = false;
-};
+#include <variant>
 
 namespace ExportCommand {
 
 enum ExitStatus { Success = 0, Failure = 1, Usage = 2 };
 
-// The export formats by their command-line names ("txt", "m3u", "playlist", "html"); the file extension is
-// the same word.
+// The export formats by their command-line names ("txt", "m3u", "playlist", "html").
 bool isFormat(const QString &format);
 
 // A playlist name made into a safe file name with `extension` (without "."): "/" becomes "-", NUL is dropped,
@@ -49,7 +20,18 @@ bool isFormat(const QString &format);
 // " 2", " 3", ... before the extension.
 QString safeFileName(const QString &playlistName, const QString &extension, QStringList &taken);
 
-// Runs the command line; answers the exit status.
+// What `--set KEY=VALUE` stores for `key` given the VALUE text, or nothing when the value is not of the key's
+// kind. VALUE is read as JSON where it parses; a text setting takes the text as typed unless it is a quoted
+// JSON string, so that a colour such as 123456 stays the colour.
+std::optional<QVariant> settingValue(const Preferences::Key &key, const QString &valueText);
+
+// The options of the command line, or the status to exit with at once: after --help or --version (printed on
+// stdout), or after a usage error (printed on stderr).
+std::variant<ExportOptions, int> parseArguments(const QStringList &arguments);
+
+// Carries out the options; answers the exit status.
+int run(const ExportOptions &options);
+// parseArguments(), then run().
 int run(const QStringList &arguments);
 
 } // namespace ExportCommand

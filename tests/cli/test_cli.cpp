@@ -1,5 +1,6 @@
 #include "cli/ExportCommand.h"
 #include "core/platform/Localization.h"
+#include "core/settings/Preferences.h"
 #include "support/TestSupport.h"
 
 #include <QDir>
@@ -185,4 +186,110 @@ TEST(Cli, SafeFileNames)
     EXPECT_LE(emoji.toUtf8().size(), 255);
     EXPECT_FALSE(emoji.toUtf8().contains('?'));
     EXPECT_TRUE(QString::fromUtf8(emoji.toUtf8()) == emoji);
+}
+
+TEST(Cli, AllStopsAtTheFirstPlaylistThatIsNotWritten)
+{
+    CoreEnvironment env;
+    const QString dir = env.path(u"all"_s);
+    // A folder where the second playlist's file goes: root may write anywhere, but no file replaces a folder.
+    ASSERT_TRUE(QDir().mkpath(dir + u"/Road Trip.m3u"_s));
+    const Result r
+        = runExporter(env, { u"--library"_s, sample, u"--all"_s, u"--format"_s, u"m3u"_s, u"--output-dir"_s, dir });
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(QString::fromUtf8(r.err),
+        Localization::localizedString(u"WriteErrorTitle"_s) + u": "_s
+            + Localization::localizedString(u"WriteErrorText"_s)
+            + u"\nsetlistry-export: \"Road Trip\" was not written\n"_s);
+    EXPECT_EQ(QDir(dir).entryList(QDir::Files, QDir::Name), QStringList { u"Library.m3u"_s })
+        << "the playlists after the failed one are not written";
+
+    // A page set's folder that cannot be made is the same failure.
+    const QString htmlDir = env.path(u"html"_s);
+    ASSERT_TRUE(QDir().mkpath(htmlDir));
+    writeFileBytes(htmlDir + u"/Library"_s, "a file where the first playlist's folder goes");
+    const Result html = runExporter(
+        env, { u"--library"_s, sample, u"--all"_s, u"--format"_s, u"html"_s, u"--output-dir"_s, htmlDir });
+    EXPECT_EQ(html.status, 1);
+    EXPECT_EQ(QString::fromUtf8(html.err),
+        u"setlistry-export: cannot make the folder "_s + htmlDir
+            + u"/Library\nsetlistry-export: \"Library\" was not written\n"_s);
+    EXPECT_EQ(QDir(htmlDir).entryList(QDir::Dirs | QDir::NoDotAndDotDot), QStringList());
+}
+
+TEST(Cli, SetChecksTheKindOfTheValue)
+{
+    const auto key = [](const char *storedKey) { return *Preferences::findKey(QLatin1StringView(storedKey)); };
+    const struct
+    {
+        const char *key;
+        QString text;
+        std::optional<QVariant> stored;
+    } cases[] = {
+        // Text settings keep the text as typed, numbers included; a quoted JSON string is unwrapped.
+        { "HTMLOddColor", u"123456"_s, QVariant(u"123456"_s) },
+        { "HTMLOddColor", u"123e45"_s, QVariant(u"123e45"_s) },
+        { "HTMLHeader", u"42"_s, QVariant(u"42"_s) },
+        { "HTMLHeader", u"1.50"_s, QVariant(u"1.50"_s) },
+        { "HTMLHeader", u"true"_s, QVariant(u"true"_s) },
+        { "HTMLHeader", u"<b>Mix</b>"_s, QVariant(u"<b>Mix</b>"_s) },
+        { "HTMLHeader", uR"("quoted")"_s, QVariant(u"quoted"_s) },
+        { "HTMLHeader", u""_s, QVariant(u""_s) },
+        { "HTMLHeader", uR"(["a"])"_s, std::nullopt },
+        { "HTMLMaxSongsPerFile", u"10"_s, QVariant(qint64(10)) },
+        { "HTMLFontSize", u"-1"_s, QVariant(qint64(-1)) },
+        { "DelimitedTextDelimiter", u"1"_s, QVariant(qint64(1)) },
+        { "HTMLMaxSongsPerFile", u"ten"_s, std::nullopt },
+        { "HTMLMaxSongsPerFile", u"2.5"_s, std::nullopt },
+        { "HTMLMaxSongsPerFile", uR"("10")"_s, std::nullopt },
+        { "HTMLMaxSongsPerFile", u"true"_s, std::nullopt },
+        { "DelimitedTextPadding", u"false"_s, QVariant(false) },
+        { "HTMLUseStars", u"true"_s, QVariant(true) },
+        { "HTMLUseStars", u"1"_s, std::nullopt },
+        { "HTMLUseStars", u"yes"_s, std::nullopt },
+        { "FieldOrder", uR"(["Name","Artist"])"_s, QVariant(QStringList { u"Name"_s, u"Artist"_s }) },
+        { "FieldOrder", u"[]"_s, QVariant(QStringList()) },
+        { "FieldOrder", u"Name"_s, std::nullopt },
+        { "FieldOrder", uR"(["Name",3])"_s, std::nullopt },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(std::string(c.key) + "=" + c.text.toStdString());
+        const std::optional<QVariant> stored = ExportCommand::settingValue(key(c.key), c.text);
+        ASSERT_EQ(stored.has_value(), c.stored.has_value());
+        if (stored) {
+            EXPECT_EQ(stored->typeId(), c.stored->typeId());
+            EXPECT_EQ(*stored, *c.stored);
+        }
+    }
+
+    CoreEnvironment env;
+    const struct
+    {
+        const char *assignment;
+        const char *message;
+    } refused[] = {
+        { "HTMLMaxSongsPerFile=ten", "setlistry-export: --set HTMLMaxSongsPerFile wants an integer\n" },
+        { "HTMLUseStars=1", "setlistry-export: --set HTMLUseStars wants true or false\n" },
+        { "HTMLHeader=[]", "setlistry-export: --set HTMLHeader wants a string\n" },
+        { "SortOrder=Name", "setlistry-export: --set SortOrder wants a JSON array of strings\n" },
+    };
+    for (const auto &c : refused) {
+        SCOPED_TRACE(c.assignment);
+        const Result r
+            = runExporter(env, { u"--library"_s, sample, u"--list"_s, u"--set"_s, QString::fromUtf8(c.assignment) });
+        EXPECT_EQ(r.status, 2);
+        EXPECT_EQ(r.err, QByteArray(c.message));
+        EXPECT_TRUE(r.out.isEmpty());
+    }
+
+    // A text setting given a number still exports the number as its text.
+    const QString out = env.path(u"h.html"_s);
+    ASSERT_EQ(runExporter(env,
+                  { u"--library"_s, sample, u"--playlist"_s, u"Downloaded"_s, u"--format"_s, u"html"_s, u"--output"_s,
+                      out, u"--set"_s, u"HTMLHeader=4242"_s, u"--set"_s, u"HTMLOddColor=123456"_s })
+                  .status,
+        0);
+    const QByteArray page = readFileBytes(out);
+    EXPECT_TRUE(page.contains("4242</td></tr>"));
+    EXPECT_TRUE(page.contains("123456}\n.nonalt"));
 }

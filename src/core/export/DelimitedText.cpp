@@ -1,6 +1,7 @@
 #include "DelimitedText.h"
 
 #include "Common.h"
+#include "DelimitedTextItems.h"
 #include "core/fields/FieldVocabulary.h"
 #include "core/library/SongSort.h"
 #include "core/settings/ExportChoices.h"
@@ -12,27 +13,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-QChar delimiterForIndex(qint64 index)
-{
-    switch (index) {
-    case 1:
-        return u'|';
-    case 2:
-        return u'*';
-    default:
-        return u'\t'; // index 0, and any index the pop-up does not have
-    }
-}
-
-Common::Encoding encodingForTitle(const QString &title)
-{
-    if (title == "Latin-1 (ISO 8859-1)"_L1)
-        return Common::Encoding::Latin1;
-    if (title == "ASCII"_L1)
-        return Common::Encoding::ASCII;
-    return Common::Encoding::UTF8; // "UTF-8", and titles this version no longer offers
-}
 
 void appendDiscPart(QString &line, int value)
 {
@@ -89,12 +69,14 @@ void appendValue(QString &line, const Song &song, std::optional<Field> field)
 void DelimitedText::saveDTTo(const QString &path, const Playlist &playlist)
 {
     const QString text = makeText(playlist);
-    Common::writeExport(text, path, encodingForTitle(Preferences::stringFor(Preferences::prDTEncoding)));
+    Common::writeExport(
+        text, path, DelimitedTextItems::encodingFor(Preferences::stringFor(Preferences::prDTEncoding)).encoding);
 }
 
 QString DelimitedText::makeText(const Playlist &playlist)
 {
-    const QChar delimiter = delimiterForIndex(Preferences::integerFor(Preferences::prDTDelimiter));
+    const QChar delimiter
+        = DelimitedTextItems::delimiterFor(Preferences::integerFor(Preferences::prDTDelimiter)).character;
     const bool padding = Preferences::boolFor(Preferences::prDTPadding);
     const ExportChoices *choices = ExportChoices::getMain();
     const QStringList fieldOrder = choices ? choices->getFieldOrder() : QStringList();

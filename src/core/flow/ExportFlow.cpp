@@ -1,9 +1,7 @@
 #include "ExportFlow.h"
 
-#include "core/export/DelimitedText.h"
-#include "core/export/M3U.h"
-#include "core/export/QTSS.h"
-#include "core/html/HTML.h"
+#include "ExportFormat.h"
+#include "core/export/DelimitedTextItems.h"
 #include "core/library/XMLAccessor.h"
 #include "core/platform/FileManager.h"
 #include "core/platform/Localization.h"
@@ -20,23 +18,14 @@ namespace ExportFlow {
 
 QString extensionForTab(int tab)
 {
-    switch (tab) {
-    case HTMLTab:
-        return u"html"_s;
-    case DelimitedTextTab:
-        return u"txt"_s;
-    case M3UTab:
-        return u"m3u"_s;
-    case QTSSTab:
-        return u"playlist"_s;
-    default:
-        return QString();
-    }
+    const ExportFormat *format = ExportFormat::forTab(tab);
+    return format ? QString(format->extension) : QString();
 }
 
 bool needsFieldSelection(int tab, bool albumBased)
 {
-    return (tab == HTMLTab && !albumBased) || tab == DelimitedTextTab;
+    const ExportFormat *format = ExportFormat::forTab(tab);
+    return format && format->needsFieldSelection(albumBased);
 }
 
 QString proposedFileName(const QString &playlistTitle, int tab)
@@ -70,23 +59,11 @@ bool finishExport(
     if (!playlist)
         return false;
 
-    const QString path = PathUtils::stringByStandardizingPath(chosenPath);
-    switch (tab) {
-    case HTMLTab:
-        HTML::saveHTMLTo(path, *playlist, albumBased);
-        return true;
-    case DelimitedTextTab:
-        DelimitedText::saveDTTo(path, *playlist);
-        return true;
-    case M3UTab:
-        M3U::saveM3UTo(path, *playlist);
-        return true;
-    case QTSSTab:
-        QTSS::saveQTSSTo(path, *playlist);
-        return true;
-    default:
+    const ExportFormat *format = ExportFormat::forTab(tab);
+    if (!format)
         return false;
-    }
+    format->save(PathUtils::stringByStandardizingPath(chosenPath), *playlist, albumBased);
+    return true;
 }
 
 QStringList popUpTitles(const QStringList &titles)
@@ -165,23 +142,28 @@ qsizetype pageSizeIndex(const QList<PageSizeItem> &items, qint64 integerRead, co
 
 QStringList encodingTitles()
 {
-    return { u"UTF-8"_s, u"Latin-1 (ISO 8859-1)"_s, u"ASCII"_s };
+    QStringList titles;
+    for (const DelimitedTextItems::Encoding &item : DelimitedTextItems::encodings())
+        titles.append(item.title);
+    return titles;
 }
 
 QStringList delimiterTitles()
 {
-    return { u"Tab"_s, u"Vertical bar ( | )"_s, u"Asterisk ( * )"_s };
+    QStringList titles;
+    for (const DelimitedTextItems::Delimiter &item : DelimitedTextItems::delimiters())
+        titles.append(item.title);
+    return titles;
 }
 
 int delimiterIndex(qint64 storedValue)
 {
-    return storedValue == 1 || storedValue == 2 ? int(storedValue) : 0;
+    return DelimitedTextItems::delimiterIndex(storedValue);
 }
 
 int encodingIndex(const QString &storedTitle)
 {
-    const qsizetype i = encodingTitles().indexOf(storedTitle);
-    return i < 0 ? 0 : int(i);
+    return DelimitedTextItems::encodingIndex(storedTitle);
 }
 
 AlbumBasedStates albumBasedStates(bool albumBased)

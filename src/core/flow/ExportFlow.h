@@ -12,10 +12,10 @@ class XMLAccessor;
 // pop-ups and the stored settings. The window keeps only the wiring, so these are tested without a display.
 namespace ExportFlow {
 
-// The tabs of the main window, by index.
+// The tabs of the main window, by index; ExportFormat::all() says which format each tab exports.
 enum Tab { HTMLTab = 0, DelimitedTextTab = 1, M3UTab = 2, QTSSTab = 3 };
 
-// "html", "txt", "m3u" or "playlist"; empty for an index that names no tab.
+// The extension of the tab's format: "html", "txt", "m3u" or "playlist"; empty for an index that names no tab.
 QString extensionForTab(int tab);
 // Only the song-based pages and the delimited text use the field and sort lists, so only they ask for them.
 bool needsFieldSelection(int tab, bool albumBased);
@@ -58,9 +58,10 @@ QList<PageSizeItem> pageSizeItemsFor(qint64 integerRead, const QString &stringRe
 // string read, falling back to the item of the integer read and then to "Unlimited".
 qsizetype pageSizeIndex(const QList<PageSizeItem> &items, qint64 integerRead, const QString &stringRead);
 
-// Encoding titles as stored and compared by the delimited text export; never localised.
+// The titles of DelimitedTextItems, which the delimited text export reads too. Encoding titles are stored as
+// they are and never localised.
 QStringList encodingTitles();
-// The delimiter items; only the index is stored (0 tab, 1 "|", 2 "*").
+// Only the index is stored (0 tab, 1 "|", 2 "*").
 QStringList delimiterTitles();
 // The index to select for a stored delimiter: an index beyond the items shows the tab, which is what the
 // export writes for it.

@@ -1,5 +1,6 @@
 // The widget-free steps of the main window's export flow.
 #include "core/flow/ExportFlow.h"
+#include "core/flow/ExportFormat.h"
 #include "core/library/XMLAccessor.h"
 #include "core/platform/Localization.h"
 #include "core/settings/Preferences.h"
@@ -7,6 +8,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
@@ -144,4 +146,58 @@ TEST(ExportFlowTest, EncodingAndDelimiterIndexesFallBackToWhatTheExportWrites)
     EXPECT_EQ(ExportFlow::delimiterTitles().size(), 3);
     for (const auto &[stored, index] : { std::pair { 0, 0 }, { 1, 1 }, { 2, 2 }, { 3, 0 }, { -1, 0 } })
         EXPECT_EQ(ExportFlow::delimiterIndex(stored), index) << stored;
+}
+
+TEST(ExportFormatTest, EveryRowIsFoundByItsNameTabAndExtension)
+{
+    const auto formats = ExportFormat::all();
+    ASSERT_EQ(formats.size(), 4u);
+    QList<int> tabs;
+    for (const ExportFormat &format : formats) {
+        SCOPED_TRACE(QString(format.commandLineName).toStdString());
+        EXPECT_EQ(ExportFormat::forCommandLineName(QString(format.commandLineName)), &format);
+        EXPECT_EQ(ExportFormat::forTab(format.tab), &format);
+        EXPECT_EQ(ExportFormat::forExtension(QString(format.extension)), &format);
+        EXPECT_EQ(ExportFlow::extensionForTab(format.tab), QString(format.extension));
+        EXPECT_FALSE(format.fileType.isEmpty());
+        tabs.append(format.tab);
+    }
+    // The main window has one tab per format, numbered from 0.
+    std::sort(tabs.begin(), tabs.end());
+    EXPECT_EQ(tabs, (QList<int> { 0, 1, 2, 3 }));
+    EXPECT_EQ(ExportFormat::forTab(ExportFlow::DelimitedTextTab)->id, ExportFormat::Id::DelimitedText);
+    EXPECT_EQ(ExportFormat::forTab(ExportFlow::HTMLTab)->id, ExportFormat::Id::HTML);
+
+    EXPECT_EQ(ExportFormat::forCommandLineName(u"HTML"), nullptr);
+    EXPECT_EQ(ExportFormat::forTab(4), nullptr);
+    EXPECT_EQ(ExportFormat::forTab(-1), nullptr);
+    EXPECT_EQ(ExportFlow::extensionForTab(4), QString());
+    EXPECT_FALSE(ExportFlow::needsFieldSelection(4, false));
+    EXPECT_EQ(ExportFormat::commandLineNames(), u"txt, m3u, playlist or html"_s);
+}
+
+TEST(ExportFlowTest, FinishingWritesTheFormatOfTheTab)
+{
+    CoreEnvironment env;
+    env.setFields({ u"Name"_s }, { u"Name"_s });
+    const XMLAccessor library(sampleLibraryPath());
+    const struct
+    {
+        int tab;
+        QByteArray start;
+    } cases[] = {
+        { ExportFlow::HTMLTab, "<!DOCTYPE HTML" },
+        { ExportFlow::DelimitedTextTab, "Energy Flow\nUntitled Demo\nVoice Memo\n" },
+        { ExportFlow::M3UTab, "#EXTINF:" },
+        { ExportFlow::QTSSTab, "*PLAY-LIST*\n" },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.tab);
+        const QString chosen = env.path(u"out/Downloaded."_s + ExportFlow::extensionForTab(c.tab));
+        ASSERT_TRUE(QDir().mkpath(env.path(u"out"_s)));
+        EXPECT_TRUE(ExportFlow::finishExport(library, u"Downloaded"_s, c.tab, false, chosen));
+        EXPECT_TRUE(readFileBytes(chosen).startsWith(c.start)) << readFileBytes(chosen).left(80).toStdString();
+    }
+    EXPECT_FALSE(ExportFlow::finishExport(library, u"Downloaded"_s, 4, false, env.path(u"out/x"_s)));
+    EXPECT_TRUE(env.interaction().alerts.isEmpty());
 }

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QLatin1StringView>
+#include <QString>
+#include <QStringView>
+#include <span>
+
+class Playlist;
+
+// One export format as every front end sees it: the command line by its name, the main window by its tab and
+// save panel, both by the exporter that writes it. A new format is one more row of all().
+//
+// The table sits above the exporters, not beside them, because the HTML exporter is a layer of its own on top
+// of the text exports.
+struct ExportFormat
+{
+    enum class Id { HTML, DelimitedText, M3U, QTSS };
+    // Which exports let the user pick the fields and their sort order before the save panel.
+    enum class FieldLists { None, Always, SongBasedOnly };
+    // `albumBased` is read by the HTML exporter only.
+    using Save = void (*)(const QString &path, const Playlist &playlist, bool albumBased);
+
+    Id id;
+    QLatin1StringView commandLineName; // the word given to --format
+    QLatin1StringView extension; // without the "."
+    int tab; // index in the main window's tab view
+    FieldLists fieldLists;
+    bool writesPageSet; // may write further files beside the chosen one
+    QLatin1StringView fileType; // the save panel's name for the files; empty: no name of its own
+    Save save;
+
+    bool needsFieldSelection(bool albumBased) const
+    {
+        return fieldLists == FieldLists::Always || (fieldLists == FieldLists::SongBasedOnly && !albumBased);
+    }
+
+    // In the order the command line's help lists them.
+    static std::span<const ExportFormat> all();
+    // Null when no format has that name, tab or extension.
+    static const ExportFormat *forCommandLineName(QStringView name);
+    static const ExportFormat *forTab(int tab);
+    static const ExportFormat *forExtension(QStringView extension);
+    // "txt, m3u, playlist or html".
+    static QString commandLineNames();
+};
