@@ -45,55 +45,32 @@ void SongRows::appendCell(QString &out, const Song &song, Field field) const
         m_links.appendLinkedName(out, song);
         break;
     case Field::Artist:
-        HTMLEscape::append(out, song.getArtist());
-        break;
     case Field::Album:
-        HTMLEscape::append(out, song.getAlbum());
-        break;
     case Field::Location:
-        HTMLEscape::append(out, song.getLocation());
-        break;
     case Field::Genre:
-        HTMLEscape::append(out, song.getGenre());
-        break;
     case Field::Composer:
-        HTMLEscape::append(out, song.getComposer());
-        break;
     case Field::Kind:
-        HTMLEscape::append(out, song.getKind());
-        break;
     case Field::Comments:
-        HTMLEscape::append(out, song.getComments());
-        break;
-    case Field::SampleRate:
-        kwStringMethods::appendInt(song.getSampleRate(), out, false);
-        break;
-    case Field::Time:
-        kwStringMethods::appendTime(song.getTime(), out);
-        break;
-    case Field::BitRate:
-        kwStringMethods::appendInt(song.getBitRate(), out, false);
+        HTMLEscape::append(out, FieldVocabulary::textValue(song, field));
         break;
     case Field::Rating:
         if (m_useStars && song.getRating() != 0) {
             // A library holds ratings of 0 to 100, five stars at most; a damaged one must not make a cell of
             // millions of stars.
             out.append(QLatin1StringView("*****", std::clamp(song.getRating(), 0, 5)));
-        } else {
-            kwStringMethods::appendInt(song.getRating(), out, false);
+            break;
         }
-        break;
+        [[fallthrough]];
+    case Field::SampleRate:
+    case Field::BitRate:
     case Field::PlayCount:
-        kwStringMethods::appendInt(song.getPlaycount(), out, false);
-        break;
     case Field::TrackNumber:
-        kwStringMethods::appendInt(song.getTrackNumber(), out, false);
-        break;
     case Field::Year:
-        kwStringMethods::appendInt(song.getYear(), out, false);
-        break;
     case Field::BPM:
-        kwStringMethods::appendInt(song.getBPM(), out, false);
+        kwStringMethods::appendInt(FieldVocabulary::numberValue(song, field), out, false);
+        break;
+    case Field::Time:
+        kwStringMethods::appendTime(song.getTime(), out);
         break;
     case Field::DiscNumber:
         if (song.getDiscNumber() > 0)
