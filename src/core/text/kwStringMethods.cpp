@@ -2,6 +2,9 @@
 
 #include "core/platform/Localization.h"
 
+#include <QStringView>
+#include <iterator>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -31,20 +34,41 @@ QString kwStringMethods::intAsString(int value)
 void kwStringMethods::appendInt(int value, QString &text, bool printZero)
 {
     if (value != 0 || printZero)
-        text += intAsString(value);
+        appendDecimal(value, text);
+}
+
+void kwStringMethods::appendDecimal(qint64 value, QString &text)
+{
+    char16_t digits[24];
+    qsizetype at = std::size(digits);
+    // The magnitude in unsigned arithmetic: negating the smallest qint64 would overflow.
+    quint64 magnitude = value < 0 ? 0 - quint64(value) : quint64(value);
+    do {
+        digits[--at] = char16_t(u'0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude != 0);
+    if (value < 0)
+        digits[--at] = u'-';
+    text.append(QStringView(digits + at, qsizetype(std::size(digits)) - at));
 }
 
 QString kwStringMethods::getTimeAsString(int seconds)
 {
-    if (seconds == 0)
-        return QString();
-    const int minutes = seconds / 60;
-    const int rest = seconds % 60;
-    QString result = intAsString(minutes) + u':';
-    if (rest <= 9)
-        result += u'0';
-    result += intAsString(rest);
+    QString result;
+    appendTime(seconds, result);
     return result;
+}
+
+void kwStringMethods::appendTime(int seconds, QString &text)
+{
+    if (seconds == 0)
+        return;
+    const int rest = seconds % 60;
+    appendDecimal(seconds / 60, text);
+    text.append(u':');
+    if (rest <= 9)
+        text.append(u'0');
+    appendDecimal(rest, text);
 }
 
 QString kwStringMethods::getTimeAsNiceVagueString(int seconds)

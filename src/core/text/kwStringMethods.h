@@ -15,8 +15,13 @@ public:
     static QString intAsString(int value);
     // Appends the decimal form of `value`, except a 0 when `printZero` is false.
     static void appendInt(int value, QString &text, bool printZero);
+    // Appends intAsString's form of `value`, for 64-bit values too. Page exports call this for most cells, so it
+    // makes no temporary text.
+    static void appendDecimal(qint64 value, QString &text);
     // "m:ss" for a time in seconds; the empty text for 0.
     static QString getTimeAsString(int seconds);
+    // Appends getTimeAsString(seconds).
+    static void appendTime(int seconds, QString &text);
     // A duration with one truncated decimal and a unit ("1.5 minutes"); whole seconds below a minute.
     static QString getTimeAsNiceVagueString(int seconds);
     // A size in kilobytes: "K" below 1024, else one truncated decimal with "MB" or "GB".

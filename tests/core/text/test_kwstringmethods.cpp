@@ -3,6 +3,7 @@
 
 #include <QLocale>
 #include <climits>
+#include <cstdint>
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
@@ -148,6 +149,32 @@ TEST(IntFormattingTest, IntAsStringAndAppendInt)
         QString text = u"x"_s;
         kwStringMethods::appendInt(c.value, text, c.printZero);
         EXPECT_EQ(text, QString::fromUtf8(c.expected));
+    }
+}
+
+// The appenders write after what the text holds already, in the same form as the functions that return texts.
+TEST(IntFormattingTest, AppendDecimalAndAppendTime)
+{
+    const IntCase decimals[] = {
+        { 0, "x0" },
+        { 7, "x7" },
+        { -3, "x-3" },
+        { 1234567, "x1234567" },
+        { INT64_MAX, "x9223372036854775807" },
+        { INT64_MIN, "x-9223372036854775808" },
+    };
+    for (const IntCase &c : decimals) {
+        SCOPED_TRACE(c.input);
+        QString text = u"x"_s;
+        kwStringMethods::appendDecimal(c.input, text);
+        EXPECT_EQ(text, QString::fromUtf8(c.expected));
+    }
+
+    for (const int seconds : { 0, 9, 61, 4000, -61, INT_MAX, INT_MIN }) {
+        SCOPED_TRACE(seconds);
+        QString text = u"x"_s;
+        kwStringMethods::appendTime(seconds, text);
+        EXPECT_EQ(text, u"x"_s + kwStringMethods::getTimeAsString(seconds));
     }
 }
 

@@ -1,0 +1,154 @@
+#include "HTMLLinks.h"
+
+#include "HTMLEscape.h"
+#include "core/platform/PathUtils.h"
+#include "core/settings/Preferences.h"
+#include "core/text/kwStringMethods.h"
+
+#include <QStringView>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QStringList componentsWithoutRoot(const QString &path)
+{
+    QStringList components = PathUtils::pathComponents(path);
+    if (!components.isEmpty() && components.first() == "/"_L1)
+        components.removeFirst();
+    return components;
+}
+
+std::optional<QString> dropComponents(const QStringList &base, const QString &fullPath)
+{
+    const QStringList full = PathUtils::pathComponents(fullPath);
+    const qsizetype first = !full.isEmpty() && full.first() == "/"_L1 ? 1 : 0;
+    if (full.size() - first <= base.size())
+        return std::nullopt;
+    for (qsizetype i = 0; i < base.size(); ++i) {
+        if (base[i] != full[first + i])
+            return std::nullopt;
+    }
+    return PathUtils::pathWithComponents(full.mid(first + base.size()));
+}
+
+// A location without doubled or trailing separators, as the library's file addresses are: its components are
+// the pieces between single "/", so the rest below the music folder is a plain substring of it.
+bool isPlainPath(const QString &location)
+{
+    return !location.isEmpty() && !location.endsWith(u'/') && !location.contains("//"_L1);
+}
+
+// Where the rest of a plain location below `base` begins; -1 when it does not lie below it.
+qsizetype restOfPlainPath(const QStringList &base, const QString &location)
+{
+    qsizetype at = location.startsWith(u'/') ? 1 : 0;
+    for (const QString &component : base) {
+        const qsizetype slash = location.indexOf(u'/', at);
+        if (slash < 0 || QStringView(location).mid(at, slash - at) != component)
+            return -1;
+        at = slash + 1;
+    }
+    return at < location.size() ? at : -1;
+}
+
+// The characters that would make a file name mean something else in a relative link: the URL delimiters
+// "%", "#" and "?", a ":" that would read as a scheme, a backslash that browsers take for "/", controls, and
+// spaces at either end, which are stripped from attribute values.
+QString hrefForFileName(const QString &name)
+{
+    QString href;
+    href.reserve(name.size() + 8);
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        const char16_t c = name[i].unicode();
+        const bool encode = c == u'%' || c == u'#' || c == u'?' || c == u':' || c == u'\\' || c < 0x20 || c == 0x7f
+            || (c == u' ' && (i == 0 || i == name.size() - 1));
+        if (encode) {
+            href.append(u'%');
+            href.append(QString::number(c, 16).rightJustified(2, u'0').toUpper());
+        } else {
+            href.append(name[i]);
+        }
+    }
+    return href;
+}
+
+} // namespace
+
+HTMLLinks HTMLLinks::read()
+{
+    HTMLLinks links;
+    links.m_on = Preferences::boolFor(Preferences::prHTMLAddWebServerLinks);
+    if (!links.m_on)
+        return links;
+    links.m_prefix = Preferences::stringFor(Preferences::prWebServerPath);
+    ensureEndSlash(links.m_prefix);
+    ensureStartSlash(links.m_prefix);
+    QString folded = links.m_prefix;
+    kwStringMethods::replaceString(u"//"_s, folded, u"/"_s);
+    links.m_foldedPrefix = HTMLEscape::escaped(folded);
+    links.m_musicFolder = componentsWithoutRoot(Preferences::stringFor(Preferences::prMusicFolderPath));
+    return links;
+}
+
+void HTMLLinks::appendLinkedName(QString &out, const Song &song) const
+{
+    const QString &name = song.getName();
+    if (!m_on || name.isEmpty()) {
+        HTMLEscape::append(out, name);
+        return;
+    }
+    const QString &location = song.getLocation();
+    if (isPlainPath(location)) {
+        // The rest holds no "//" and begins with no "/", so folding the whole target folds only the prefix.
+        const qsizetype rest = restOfPlainPath(m_musicFolder, location);
+        if (rest < 0) {
+            HTMLEscape::append(out, name);
+            return;
+        }
+        out.append("<a href=\""_L1);
+        out.append(m_foldedPrefix);
+        HTMLEscape::append(out, QStringView(location).mid(rest));
+    } else {
+        QString target;
+        if (const std::optional<QString> rest = dropComponents(m_musicFolder, location)) {
+            target = m_prefix + *rest;
+            kwStringMethods::replaceString(u"//"_s, target, u"/"_s);
+        }
+        if (target.isEmpty()) {
+            HTMLEscape::append(out, name);
+            return;
+        }
+        out.append("<a href=\""_L1);
+        HTMLEscape::append(out, target);
+    }
+    out.append("\">"_L1);
+    HTMLEscape::append(out, name);
+    out.append("</a>"_L1);
+}
+
+QString HTMLLinks::pageHref(const QString &filePath)
+{
+    return HTMLEscape::escaped(hrefForFileName(PathUtils::lastPathComponent(filePath)));
+}
+
+std::optional<QString> HTMLLinks::dropPath(const QString &basePath, const QString &fullPath)
+{
+    return dropComponents(componentsWithoutRoot(basePath), fullPath);
+}
+
+QString &HTMLLinks::ensureStartSlash(QString &path)
+{
+    if (path.isEmpty())
+        path.append(u'/');
+    else if (path.front() != u'/')
+        path.prepend(u'/');
+    return path;
+}
+
+QString &HTMLLinks::ensureEndSlash(QString &path)
+{
+    if (path.isEmpty() || path.back() != u'/')
+        path.append(u'/');
+    return path;
+}
