@@ -43,7 +43,7 @@ TEST(Cli, ListsThePlaylistNamesInLibraryOrder)
     EXPECT_EQ(r.status, 0) << r.err.toStdString();
     EXPECT_EQ(QString::fromUtf8(r.out),
         u"Library\nRoad Trip\nJazz Favourites\nDownloaded\nTango Night\nRock/Pop\n"
-        "Chansons & Cafés\nDownloaded\nEmpty Playlist\n90s\n"_s);
+        "Chansons & Cafés\nDownloaded\nEmpty Playlist\n90s\nPaths\n"_s);
 
     // Without --library the fixed places are searched, never the user asked.
     QDir().mkpath(env.home() + u"/Documents/iTunes"_s);
@@ -147,8 +147,8 @@ TEST(Cli, AllExportsEveryPlaylistUnderSafeNames)
     QStringList files = QDir(dir).entryList(QDir::Files, QDir::Name);
     EXPECT_EQ(files,
         (QStringList { u"90s.m3u"_s, u"Chansons & Cafés.m3u"_s, u"Downloaded 2.m3u"_s, u"Downloaded.m3u"_s,
-            u"Empty Playlist.m3u"_s, u"Jazz Favourites.m3u"_s, u"Library.m3u"_s, u"Road Trip.m3u"_s, u"Rock-Pop.m3u"_s,
-            u"Tango Night.m3u"_s }));
+            u"Empty Playlist.m3u"_s, u"Jazz Favourites.m3u"_s, u"Library.m3u"_s, u"Paths.m3u"_s, u"Road Trip.m3u"_s,
+            u"Rock-Pop.m3u"_s, u"Tango Night.m3u"_s }));
     // Each entry is itself: the second "Downloaded" has its own songs.
     EXPECT_TRUE(readFileBytes(dir + u"/Downloaded.m3u"_s).contains("Energy Flow"));
     EXPECT_TRUE(readFileBytes(dir + u"/Downloaded 2.m3u"_s).contains("Hunter"));

@@ -24,6 +24,129 @@ int sign(int c)
     return c < 0 ? -1 : (c > 0 ? 1 : 0);
 }
 
+bool isAsciiLetter(QChar c)
+{
+    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
+}
+
+bool isDriveAt(const QString &s, qsizetype i)
+{
+    // "C:" alone or followed by a separator; "C:x" is not a drive but a name with a colon.
+    return i + 1 < s.size() && isAsciiLetter(s[i]) && s[i + 1] == u':'
+        && (i + 2 == s.size() || s[i + 2] == u'/' || s[i + 2] == u'\\');
+}
+
+// The path part of a "file:" URL, still escaped, in the form the file system names it.
+QString nativePathOfFileURL(const QString &url)
+{
+    constexpr qsizetype scheme = 5; // "file:"
+    if (url.mid(scheme, 2) != "//"_L1)
+        return url.mid(scheme); // "file:/a/b": no authority at all
+    const qsizetype hostStart = scheme + 2;
+    qsizetype pathStart = url.indexOf(u'/', hostStart);
+    if (pathStart < 0)
+        pathStart = url.size();
+    const QStringView host = QStringView(url).sliced(hostStart, pathStart - hostStart);
+    const QStringView path = QStringView(url).sliced(pathStart);
+    if (!host.isEmpty() && host.compare("localhost"_L1, Qt::CaseInsensitive) != 0)
+        return "//"_L1 + host + path; // a file on another machine is its UNC path
+    // "file:///C:/x" names the drive, not a folder "C:" below "/".
+    if (path.size() >= 3 && isDriveAt(url, pathStart + 1))
+        return path.sliced(1).toString();
+    return path.toString(); // "/a/b", or "//server/share/..." when the path itself is a UNC path
+}
+
+int hexValue(QChar c)
+{
+    const char16_t u = c.unicode();
+    if (u >= u'0' && u <= u'9')
+        return u - u'0';
+    if (u >= u'a' && u <= u'f')
+        return u - u'a' + 10;
+    if (u >= u'A' && u <= u'F')
+        return u - u'A' + 10;
+    return -1;
+}
+
+// The byte of the escape "%XY" at `i`, or -1 when there is none there.
+int escapedByte(const QString &s, qsizetype i)
+{
+    if (i + 2 >= s.size() || s[i] != u'%')
+        return -1;
+    const int high = hexValue(s[i + 1]);
+    const int low = hexValue(s[i + 2]);
+    return high < 0 || low < 0 ? -1 : high * 16 + low;
+}
+
+// Decodes the UTF-8 sequence whose escaped lead byte is at `i`. Answers its length in bytes, 0 when the bytes
+// there are no valid sequence (overlong forms, surrogates and values past U+10FFFF included).
+int decodeEscapedUTF8(const QString &s, qsizetype i, char32_t &codePoint)
+{
+    const int lead = escapedByte(s, i);
+    int length = 0;
+    int low = 0x80, high = 0xBF; // the range of the byte after the lead; later ones are always 80..BF
+    if (lead < 0)
+        return 0;
+    if (lead < 0x80) {
+        codePoint = char32_t(lead);
+        return 1;
+    }
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+        codePoint = lead & 0x1F;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        codePoint = lead & 0x0F;
+        low = lead == 0xE0 ? 0xA0 : 0x80;
+        high = lead == 0xED ? 0x9F : 0xBF;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        codePoint = lead & 0x07;
+        low = lead == 0xF0 ? 0x90 : 0x80;
+        high = lead == 0xF4 ? 0x8F : 0xBF;
+    } else {
+        return 0;
+    }
+    for (int k = 1; k < length; ++k) {
+        const int byte = escapedByte(s, i + 3 * k);
+        if (byte < low || byte > high)
+            return 0;
+        codePoint = (codePoint << 6) | char32_t(byte & 0x3F);
+        low = 0x80;
+        high = 0xBF;
+    }
+    return length;
+}
+
+// Every escape that is part of a valid UTF-8 sequence decoded; every other character, "+" and escapes that
+// decode to no character included, kept as written. One pass: this runs for every track of the library.
+QString percentDecoded(const QString &s)
+{
+    qsizetype i = s.indexOf(u'%');
+    if (i < 0)
+        return s;
+    QString out;
+    out.reserve(s.size());
+    out.append(QStringView(s).first(i));
+    while (i < s.size()) {
+        char32_t codePoint = 0;
+        const int length = s[i] == u'%' ? decodeEscapedUTF8(s, i, codePoint) : 0;
+        if (length == 0) {
+            out.append(s[i]);
+            ++i;
+            continue;
+        }
+        if (QChar::requiresSurrogates(codePoint)) {
+            out.append(QChar::highSurrogate(codePoint));
+            out.append(QChar::lowSurrogate(codePoint));
+        } else {
+            out.append(QChar(char16_t(codePoint)));
+        }
+        i += 3 * length;
+    }
+    return out;
+}
+
 } // namespace
 
 Song::Song(const Values &v)
@@ -80,17 +203,9 @@ Song Song::initWithDict(const PlistValue &dict)
 
 QString Song::locationFromURL(const QString &url)
 {
-    QString path = url;
-    path.replace(u"%20"_s, u" "_s);
-    // Libraries name files either "file://localhost/..." or, since later iTunes versions, "file:///...".
-    // Both keep the path's leading "/"; other forms lose their first 16 characters, as they always have.
-    if (path.startsWith("file://localhost/"_L1))
-        return path.mid(16);
-    if (path.startsWith("file:///"_L1))
-        return path.mid(7);
-    if (path.size() > 17)
-        return path.mid(16);
-    return path;
+    if (!url.startsWith("file:"_L1, Qt::CaseInsensitive))
+        return url; // a stream address (or anything else) is the library's own text, untouched
+    return percentDecoded(nativePathOfFileURL(url));
 }
 
 int Song::alphanumericSort(const QString &x, const QString &y)

@@ -17,7 +17,11 @@ public:
     // Fills every field from one track dictionary of the library; a none value gives the empty record.
     static Song initWithDict(const PlistValue &dict);
 
-    // The location of a track from the library's "Location" value.
+    // The location of a track from the library's "Location" value. A "file:" URL becomes the path the file
+    // system names: "file://localhost/a" and "file:///a" give "/a", a drive letter loses the slash before it
+    // ("C:/a"), another host or a UNC path gives "//server/share/...". Its escapes are then decoded as UTF-8,
+    // one that is no part of a valid sequence staying as written; no Unicode normalisation. Any other
+    // location (a stream's address) is kept exactly as the library holds it.
     static QString locationFromURL(const QString &url);
 
     const QString &getName() const { return m_name; }

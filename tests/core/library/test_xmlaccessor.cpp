@@ -27,7 +27,7 @@ QString storedLibraryPath(CoreEnvironment &env)
 }
 
 const QStringList sampleNames = { u"Library"_s, u"Road Trip"_s, u"Jazz Favourites"_s, u"Downloaded"_s, u"Tango Night"_s,
-    u"Rock/Pop"_s, u"Chansons & Cafés"_s, u"Downloaded"_s, u"Empty Playlist"_s, u"90s"_s };
+    u"Rock/Pop"_s, u"Chansons & Cafés"_s, u"Downloaded"_s, u"Empty Playlist"_s, u"90s"_s, u"Paths"_s };
 
 } // namespace
 
