@@ -45,55 +45,6 @@ bool parseInteger(const char *p, const char *end, qint64 *value)
 
 } // namespace
 
-std::unique_ptr<PropertyListDocument> PropertyListBuilder::run()
-{
-    if (!m_doc->begin()) {
-        failAt(0, ParseError::TooLarge);
-        return nullptr;
-    }
-    Token t;
-    for (;;) {
-        const Scanner::Next s = m_scanner.next(t);
-        if (s == Scanner::Next::End)
-            break;
-        if (s == Scanner::Next::Fail) {
-            m_failure = m_scanner.failure();
-            return nullptr;
-        }
-        bool ok;
-        switch (t.type) {
-        case Token::Start:
-            ok = startElement(t);
-            break;
-        case Token::End:
-            ok = endElement(t);
-            break;
-        default:
-            ok = t.elem == EKey ? key(t) : leaf(t);
-            break;
-        }
-        if (!ok)
-            return nullptr;
-    }
-    if (!m_frames.empty()) {
-        failAt(m_frames.back().start, ParseError::Unclosed);
-        return nullptr;
-    }
-    if (!m_hasRoot) {
-        failAt(m_source.endOffset(), ParseError::NoValue);
-        return nullptr;
-    }
-    if (nodeKind(m_rootNode) != KindDict) {
-        failAt(m_rootStart, ParseError::RootNotDict);
-        return nullptr;
-    }
-    if (!m_doc->setRoot(m_rootNode)) {
-        failAt(m_source.endOffset(), ParseError::TooLarge);
-        return nullptr;
-    }
-    return std::move(m_doc);
-}
-
 bool PropertyListBuilder::fail(const char *at, ParseError e)
 {
     return failAt(m_source.offsetOf(at), e);
@@ -105,7 +56,7 @@ bool PropertyListBuilder::failAt(quint64 offset, ParseError e)
     return false;
 }
 
-bool PropertyListBuilder::startElement(const Token &t)
+Q_ALWAYS_INLINE bool PropertyListBuilder::startElement(const Token &t)
 {
     if (t.elem == EPlist) {
         if (!m_frames.empty())
@@ -130,7 +81,7 @@ bool PropertyListBuilder::startElement(const Token &t)
     return true;
 }
 
-bool PropertyListBuilder::endElement(const Token &t)
+Q_ALWAYS_INLINE bool PropertyListBuilder::endElement(const Token &t)
 {
     if (m_frames.empty())
         return fail(t.at, ParseError::StrayEndTag);
@@ -157,7 +108,7 @@ bool PropertyListBuilder::endElement(const Token &t)
     return true;
 }
 
-bool PropertyListBuilder::key(const Token &t)
+Q_ALWAYS_INLINE bool PropertyListBuilder::key(const Token &t)
 {
     if (m_frames.empty())
         return fail(t.at, ParseError::KeyOutsideDict);
@@ -183,7 +134,7 @@ bool PropertyListBuilder::key(const Token &t)
     return true;
 }
 
-bool PropertyListBuilder::leaf(const Token &t)
+Q_ALWAYS_INLINE bool PropertyListBuilder::leaf(const Token &t)
 {
     quint32 key;
     if (!beginValue(t, &key))
@@ -272,6 +223,56 @@ void PropertyListBuilder::place(Node n)
         return;
     }
     m_scratch.push_back(n);
+}
+
+// The handlers above are forced inline here: one token costs what one branch of a single loop would.
+std::unique_ptr<PropertyListDocument> PropertyListBuilder::run()
+{
+    if (!m_doc->begin()) {
+        failAt(0, ParseError::TooLarge);
+        return nullptr;
+    }
+    Token t;
+    for (;;) {
+        const Scanner::Next s = m_scanner.next(t);
+        if (s == Scanner::Next::End)
+            break;
+        if (s == Scanner::Next::Fail) {
+            m_failure = m_scanner.failure();
+            return nullptr;
+        }
+        bool ok;
+        switch (t.type) {
+        case Token::Start:
+            ok = startElement(t);
+            break;
+        case Token::End:
+            ok = endElement(t);
+            break;
+        default:
+            ok = t.elem == EKey ? key(t) : leaf(t);
+            break;
+        }
+        if (!ok)
+            return nullptr;
+    }
+    if (!m_frames.empty()) {
+        failAt(m_frames.back().start, ParseError::Unclosed);
+        return nullptr;
+    }
+    if (!m_hasRoot) {
+        failAt(m_source.endOffset(), ParseError::NoValue);
+        return nullptr;
+    }
+    if (nodeKind(m_rootNode) != KindDict) {
+        failAt(m_rootStart, ParseError::RootNotDict);
+        return nullptr;
+    }
+    if (!m_doc->setRoot(m_rootNode)) {
+        failAt(m_source.endOffset(), ParseError::TooLarge);
+        return nullptr;
+    }
+    return std::move(m_doc);
 }
 
 } // namespace plist_detail
