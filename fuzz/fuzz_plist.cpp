@@ -1,6 +1,6 @@
 // libFuzzer target over the property-list reader. Besides "no crash, no sanitizer report", it checks that
 // the accessors agree with one another on whatever document comes out. The same entry point replays the
-// seed corpus in the unit tests (tests/platform/test_plist.cpp).
+// seed corpus and the reader's fixtures in the unit tests (tests/core/plist/test_plist.cpp).
 
 #include "core/plist/PropertyList.h"
 

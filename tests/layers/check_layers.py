@@ -25,7 +25,15 @@ ALLOWED = {
 }
 
 # Headers that only their own folder may include.
-PRIVATE = {"core/plist/PropertyListDocument.h"}
+PRIVATE = {
+    "core/plist/PropertyListBuilder.h",
+    "core/plist/PropertyListDocument.h",
+    "core/plist/PropertyListEncoding.h",
+    "core/plist/PropertyListError.h",
+    "core/plist/PropertyListReader.h",
+    "core/plist/PropertyListScanner.h",
+    "core/plist/PropertyListSource.h",
+}
 
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.MULTILINE)
 

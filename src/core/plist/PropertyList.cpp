@@ -1,8 +1,11 @@
 #include "PropertyList.h"
 
 #include "PropertyListDocument.h"
+#include "PropertyListEncoding.h"
+#include "PropertyListReader.h"
 
 #include <QFile>
+#include <QLocale>
 #include <QVarLengthArray>
 #include <algorithm>
 #include <climits>
@@ -11,10 +14,9 @@
 #include <unistd.h>
 
 using namespace plist_detail;
+using namespace Qt::StringLiterals;
 
 namespace {
-
-constexpr quint32 kNoNode = ~0u;
 
 // Key texts are UTF-8; queries come as UTF-16 or Latin-1 and are converted into a buffer on the stack.
 using KeyBuffer = QVarLengthArray<char, 256>;
@@ -36,17 +38,8 @@ bool toUtf8(QStringView text, KeyBuffer &out)
         } else if (c >= 0xD800 && c <= 0xDFFF) {
             return false; // a lone surrogate: no key of a document can hold it
         }
-        if (c < 0x800) {
-            out.append(char(0xC0 | (c >> 6)));
-        } else if (c < 0x10000) {
-            out.append(char(0xE0 | (c >> 12)));
-            out.append(char(0x80 | ((c >> 6) & 0x3F)));
-        } else {
-            out.append(char(0xF0 | (c >> 18)));
-            out.append(char(0x80 | ((c >> 12) & 0x3F)));
-            out.append(char(0x80 | ((c >> 6) & 0x3F)));
-        }
-        out.append(char(0x80 | (c & 0x3F)));
+        char buf[4];
+        out.append(buf, qsizetype(encodeUtf8(c, buf)));
     }
     return true;
 }
@@ -67,47 +60,6 @@ QString decode(const char *p, std::size_t n)
 }
 
 } // namespace
-
-// ---------------------------------------------------------------------------------------------------------
-// PropertyListDocument
-
-quint32 PropertyListDocument::findKey(const char *utf8, std::size_t size) const
-{
-    const quint32 h = hashKey(utf8, size);
-    const quint32 mask = quint32(m_keySlots.size() - 1);
-    for (quint32 slot = h & mask;; slot = (slot + 1) & mask) {
-        const quint32 k = m_keySlots[slot];
-        if (!k)
-            return 0;
-        if (m_keyHashes[k] != h)
-            continue;
-        if (keyEquals(k, utf8, size))
-            return k;
-    }
-}
-
-quint32 PropertyListDocument::lookup(const Node &dict, quint32 id) const
-{
-    const Container &c = m_containers[dict.payload];
-    if (c.count & kIndexedFlag) {
-        const auto it = std::lower_bound(m_bigDicts.begin(), m_bigDicts.end(), dict.payload,
-            [](const BigDict &b, quint32 container) { return b.container < container; });
-        const quint32 *table = m_indexPool.data() + it->slots;
-        for (quint32 slot = (id * 0x9E3779B1u) & it->mask;; slot = (slot + 1) & it->mask) {
-            const quint32 at = table[slot];
-            if (!at)
-                return kNoNode;
-            if (nodeKey(m_nodes[c.first + at - 1]) == id)
-                return c.first + at - 1;
-        }
-    }
-    // Backwards, so that the last of duplicate keys wins.
-    const Node *entries = m_nodes.data() + c.first;
-    for (quint32 i = c.count; i-- > 0;)
-        if (nodeKey(entries[i]) == id)
-            return c.first + i;
-    return kNoNode;
-}
 
 // ---------------------------------------------------------------------------------------------------------
 // PlistValue
@@ -174,13 +126,8 @@ PlistValue PlistValue::value(QLatin1StringView key) const
     KeyBuffer utf8;
     if (std::any_of(text, text + size, [](char c) { return static_cast<unsigned char>(c) >= 0x80; })) {
         for (std::size_t i = 0; i < size; ++i) {
-            const unsigned char c = static_cast<unsigned char>(text[i]);
-            if (c < 0x80) {
-                utf8.append(char(c));
-            } else {
-                utf8.append(char(0xC0 | (c >> 6)));
-                utf8.append(char(0x80 | (c & 0x3F)));
-            }
+            char buf[4];
+            utf8.append(buf, qsizetype(encodeUtf8(char32_t(static_cast<unsigned char>(text[i])), buf)));
         }
         text = utf8.constData();
         size = std::size_t(utf8.size());
@@ -292,18 +239,36 @@ PlistValue PropertyList::root() const
     return m_doc->rootValue();
 }
 
+QString PropertyListError::toString() const
+{
+    if (line <= 0)
+        return reason;
+    return u"line "_s + QLocale(QLocale::English, QLocale::UnitedStates).toString(line) + u": "_s + reason;
+}
+
 std::shared_ptr<const PropertyList> readPropertyList(const QString &path)
 {
-    if (path.isEmpty())
+    return readPropertyList(path, nullptr);
+}
+
+std::shared_ptr<const PropertyList> readPropertyList(const QString &path, PropertyListError *error)
+{
+    if (path.isEmpty()) {
+        report(error, ParseError::CannotOpen);
         return nullptr;
+    }
     const QByteArray name = QFile::encodeName(path);
     const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
+    if (fd < 0) {
+        report(error, ParseError::CannotOpen);
         return nullptr;
+    }
     std::unique_ptr<PropertyListDocument> doc;
     struct stat st;
     if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) // a folder, a device or a pipe is no library
-        doc = parseFile(fd);
+        doc = parseFile(fd, error);
+    else
+        report(error, ParseError::NotAFile);
     ::close(fd);
     if (!doc)
         return nullptr;
@@ -312,7 +277,12 @@ std::shared_ptr<const PropertyList> readPropertyList(const QString &path)
 
 std::shared_ptr<const PropertyList> readPropertyListFromData(const QByteArray &data)
 {
-    auto doc = parseBytes(data.constData(), std::size_t(data.size()));
+    return readPropertyListFromData(data, nullptr);
+}
+
+std::shared_ptr<const PropertyList> readPropertyListFromData(const QByteArray &data, PropertyListError *error)
+{
+    auto doc = parseBytes(data.constData(), std::size_t(data.size()), error);
     if (!doc)
         return nullptr;
     return std::make_shared<const PropertyList>(std::move(doc));

@@ -81,9 +81,22 @@ private:
     std::unique_ptr<PropertyListDocument> m_doc;
 };
 
+// Why a property list could not be read.
+struct PropertyListError
+{
+    qint64 line = 0; // 1-based line of the first error; 0 when the file could not be opened or read at all
+    QString reason; // a short English reason, such as "a key without its value"
+
+    // "line 1,204: a key without its value", or the reason alone when there is no line.
+    QString toString() const;
+};
+
 // Reads the XML property list at `path`. Answers nothing when the file cannot be read, is not a well-formed
-// XML property list, or its root is not a dictionary. Never opens any file or address but `path`.
+// XML property list, or its root is not a dictionary; then `error`, when given, says why and where.
+// Never opens any file or address but `path`.
 std::shared_ptr<const PropertyList> readPropertyList(const QString &path);
+std::shared_ptr<const PropertyList> readPropertyList(const QString &path, PropertyListError *error);
 
 // The same, from bytes in memory (tests and the fuzz target).
 std::shared_ptr<const PropertyList> readPropertyListFromData(const QByteArray &data);
+std::shared_ptr<const PropertyList> readPropertyListFromData(const QByteArray &data, PropertyListError *error);

@@ -1,6 +1,7 @@
 #pragma once
 
-// The compact form of a property list document, shared by the reader and the PlistValue accessors.
+// The compact form of a property list document, written by the builder and read by the PlistValue
+// accessors: the flat node array, the string area and the interned keys.
 // Not part of the public API: include PropertyList.h instead.
 
 #include "PropertyList.h"
@@ -130,6 +131,8 @@ struct Container
 constexpr quint32 kIndexedFlag = 0x80000000u;
 constexpr quint32 kIndexThreshold = 48; // smaller dicts are scanned: a track has about 30 keys
 
+constexpr quint32 kNoNode = ~0u; // what a lookup answers for a missing key
+
 struct BigDict
 {
     quint32 container;
@@ -173,7 +176,7 @@ public:
         return m_keyOffsets[id] - begin == size && (!size || std::memcmp(m_keyBytes.data() + begin, utf8, size) == 0);
     }
 
-    // The node of the last entry with key `id` in the dict node `dict`, or ~0u.
+    // The node of the last entry with key `id` in the dict node `dict`, or kNoNode.
     quint32 lookup(const Node &dict, quint32 id) const;
 
     void stringText(const Node &n, const char **utf8, std::size_t *size) const
@@ -197,8 +200,22 @@ public:
         return m_bigInts[n.payload];
     }
 
+    // Writing, for the builder; each answers false when memory or the 32-bit indexes run out.
+
+    // Makes the document ready to be written: the empty text at offset 0, the key table.
+    bool begin();
+    // The id of a key text, adding the text when it is new.
+    bool intern(const char *utf8, std::size_t size, quint32 *id);
+    bool storeString(const char *utf8, std::size_t size, quint32 *offset);
+    bool storeBigInt(qint64 value, quint32 *index);
+    bool addEmptyContainer(quint32 *index);
+    // Appends the entries of a container that has ended, indexing a large dict, and answers its container.
+    bool addContainer(const Node *entries, std::size_t count, bool dict, quint32 *index);
+    bool setRoot(Node root);
+
 private:
-    friend class PropertyListBuilder;
+    bool buildIndex(quint32 containerIndex, const Node *entries, quint32 count);
+    void growKeySlots();
 
     plist_detail::PodArray<Node> m_nodes;
     plist_detail::PodArray<plist_detail::Container> m_containers;
@@ -219,13 +236,5 @@ private:
 namespace plist_detail {
 
 quint32 hashKey(const char *p, std::size_t n);
-
-enum class SourceEncoding { Utf8, Latin1, Utf16LE, Utf16BE };
-
-// Parses a file, streaming it through a small buffer when it is UTF-8.
-std::unique_ptr<PropertyListDocument> parseFile(int fd);
-
-// Parses bytes in memory in whatever encoding they declare.
-std::unique_ptr<PropertyListDocument> parseBytes(const char *data, std::size_t size);
 
 } // namespace plist_detail

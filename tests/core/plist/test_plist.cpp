@@ -228,6 +228,67 @@ TEST(PropertyList, ReaderCases)
     }
 }
 
+TEST(PropertyList, FailuresTellTheLineAndReasonOfTheFirstError)
+{
+    struct Case
+    {
+        const char *what;
+        QByteArray input;
+        qint64 line;
+        const char *reason;
+    };
+    const Case cases[] = {
+        { "two keys", "<plist>\n<dict>\n<key>a</key>\n<key>b</key><string/>\n</dict></plist>", 4,
+            "a key without its value" },
+        { "key before the end of its dict", "<plist><dict>\n<key>a</key>\n\n</dict></plist>", 4,
+            "a key without its value" },
+        { "value without key", "<plist><dict>\n<key>a</key><true/>\n<false/>\n</dict></plist>", 3,
+            "a value without its key" },
+        { "mismatched end tag", "<plist><dict>\n<key>a</key><array>\n</dict>\n</array></dict></plist>", 3,
+            "a mismatched end tag" },
+        { "lone CR and CR LF end one line each", "<plist>\r\n<dict>\r<key>a</key>\r\n\n<string>&nbsp;</string>", 5,
+            "an undeclared entity" },
+        { "error inside a long text", "<plist><dict><key>a</key><string>one\ntwo\nthree &#1;</string>", 3,
+            "a reference to a character XML does not allow" },
+        { "syntax error before a bad byte", "<plist><dict>\n<key>a</key><strong/>\n<key>\xFF</key>", 2,
+            "an unknown element" },
+        { "bad byte", "<plist><dict>\n<key>a</key>\n<string>Bj\xF6rk</string>", 3, "malformed UTF-8" },
+        { "unclosed element", "<plist>\n<dict>\n<key>a</key>\n<array>\n<string/>\n", 4,
+            "an element that is never closed" },
+        { "truncated in a value", "<plist><dict>\n<key>a</key><string>abc", 2,
+            "the document ends in the middle of markup" },
+        { "root not a dict", "<?xml version=\"1.0\"?>\n<plist>\n  <array/>\n</plist>\n", 3,
+            "the root is not a dictionary" },
+        { "second root", "<plist><dict/></plist>\n<plist><dict/></plist>", 2, "a second root element" },
+        { "empty input", "", 1, "no value in the document" },
+        { "utf-16 unpaired surrogate", utf16(u"<plist><dict>\n<key>\xD800</key></dict></plist>"_s, false), 2,
+            "malformed UTF-16" },
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        PropertyListError error;
+        EXPECT_FALSE(readPropertyListFromData(c.input, &error));
+        EXPECT_EQ(error.line, c.line);
+        EXPECT_EQ(error.reason, QString::fromUtf8(c.reason));
+    }
+
+    // The file reader drops what it has scanned: the line still counts from the top of the file.
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"lines.xml"_s);
+    writeFileBytes(path, "<plist><dict>" + QByteArray("\r\n").repeated(300'000) + "<key>a</key></dict></plist>");
+    PropertyListError error;
+    EXPECT_FALSE(readPropertyList(path, &error));
+    EXPECT_EQ(error.toString(), u"line 300,001: a key without its value"_s);
+    writeFileBytes(path, "<plist><dict>" + QByteArray(" ").repeated(300'000) + "\n<key>\xC3");
+    EXPECT_FALSE(readPropertyList(path, &error));
+    EXPECT_EQ(error.toString(), u"line 2: malformed UTF-8"_s);
+    EXPECT_FALSE(readPropertyList(dir.filePath(u"missing.xml"_s), &error));
+    EXPECT_EQ(error.line, 0);
+    EXPECT_EQ(error.toString(), u"the file cannot be opened"_s);
+    EXPECT_FALSE(readPropertyList(dir.path(), &error));
+    EXPECT_EQ(error.toString(), u"not a regular file"_s);
+}
+
 TEST(PropertyList, Integers)
 {
     struct Case
@@ -448,13 +509,19 @@ TEST(PropertyList, FilesReadLikeBytes)
 
 TEST(PropertyList, ReplaysTheFuzzCorpus)
 {
-    QDirIterator it(QStringLiteral(SETLISTRY_SOURCE_DIR "/fuzz/corpus/plist"), QDir::Files);
+    // The reader's fixtures are seeds as well: the corpus holds only what they do not.
     int files = 0;
-    while (it.hasNext()) {
-        const QByteArray bytes = readFileBytes(it.next());
-        SCOPED_TRACE(it.fileName().toStdString());
-        LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t *>(bytes.constData()), size_t(bytes.size()));
-        ++files;
+    for (const char *folder : { SETLISTRY_FIXTURES_DIR "/plist", SETLISTRY_SOURCE_DIR "/fuzz/corpus/plist" }) {
+        QDirIterator it(QString::fromUtf8(folder), QDir::Files);
+        int inFolder = 0;
+        while (it.hasNext()) {
+            const QByteArray bytes = readFileBytes(it.next());
+            SCOPED_TRACE(it.filePath().toStdString());
+            LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t *>(bytes.constData()), size_t(bytes.size()));
+            ++inFolder;
+        }
+        EXPECT_GT(inFolder, 0) << folder;
+        files += inFolder;
     }
     EXPECT_GT(files, 0);
 }
