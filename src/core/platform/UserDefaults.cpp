@@ -10,6 +10,7 @@
 #include <QJsonObject>
 #include <QJsonParseError>
 #include <QStandardPaths>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -69,9 +70,9 @@ UserDefaults &UserDefaults::standardUserDefaults()
     return store;
 }
 
-void UserDefaults::setStandardUserDefaults(UserDefaults *store)
+UserDefaults *UserDefaults::setStandardUserDefaults(UserDefaults *store)
 {
-    s_standard = store;
+    return std::exchange(s_standard, store);
 }
 
 QString UserDefaults::defaultFilePath()

@@ -22,9 +22,9 @@ public:
     // The one store of the application. Until setStandardUserDefaults() is called this is a store over
     // defaultFilePath().
     static UserDefaults &standardUserDefaults();
-    // Makes `store` the standard store (not owned; nullptr restores the default one). For the front ends
-    // and tests.
-    static void setStandardUserDefaults(UserDefaults *store);
+    // Makes `store` the standard store (not owned; nullptr restores the default one) and answers the one it
+    // replaces. For the front ends and tests, by way of ScopedCoreGlobals.
+    static UserDefaults *setStandardUserDefaults(UserDefaults *store);
     // "$XDG_CONFIG_HOME/Setlistry/settings.json", by way of QStandardPaths::AppConfigLocation.
     static QString defaultFilePath();
 

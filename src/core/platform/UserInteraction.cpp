@@ -1,6 +1,7 @@
 #include "UserInteraction.h"
 
 #include <QtGlobal>
+#include <utility>
 
 namespace {
 UserInteraction *s_current = nullptr;
@@ -15,7 +16,7 @@ UserInteraction &UserInteraction::current()
     return *s_current;
 }
 
-void UserInteraction::setCurrent(UserInteraction *interaction)
+UserInteraction *UserInteraction::setCurrent(UserInteraction *interaction)
 {
-    s_current = interaction;
+    return std::exchange(s_current, interaction);
 }

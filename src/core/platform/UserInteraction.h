@@ -41,5 +41,6 @@ public:
 
     // The one interaction of the process; every front end installs its own before using the core.
     static UserInteraction &current();
-    static void setCurrent(UserInteraction *interaction);
+    // Installs `interaction` (not owned; nullptr: none) and answers the one it replaces.
+    static UserInteraction *setCurrent(UserInteraction *interaction);
 };
