@@ -64,10 +64,11 @@ UserDefaults::UserDefaults(const QString &filePath)
 
 UserDefaults &UserDefaults::standardUserDefaults()
 {
-    if (s_standard)
-        return *s_standard;
-    static UserDefaults store(defaultFilePath());
-    return store;
+    // Falling back to a store over defaultFilePath() here once let tests and benchmarks write the user's file.
+    Q_ASSERT_X(s_standard, "UserDefaults::standardUserDefaults", "no settings store installed");
+    if (!s_standard)
+        qFatal("UserDefaults::standardUserDefaults: no settings store installed");
+    return *s_standard;
 }
 
 UserDefaults *UserDefaults::setStandardUserDefaults(UserDefaults *store)

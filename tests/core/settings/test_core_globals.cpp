@@ -62,3 +62,11 @@ TEST(ScopedCoreGlobals, NestedHelpersPutBackWhatWasInstalledBefore)
     }
     EXPECT_EQ(ExportChoices::getMain(), nullptr);
 }
+
+TEST(ScopedCoreGlobalsDeathTest, TheStoreRefusesWhenNoneIsInstalled)
+{
+    // Never a silent fallback to the user's own settings file.
+    EXPECT_DEATH(UserDefaults::standardUserDefaults(), "no settings store installed");
+    EXPECT_DEATH(Preferences::stringFor(Preferences::prHTMLHeader), "no settings store installed");
+    EXPECT_DEATH(UserInteraction::current(), "no interaction installed");
+}
