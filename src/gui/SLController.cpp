@@ -15,7 +15,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QMessageBox>
 #include <QPointer>
 
 using namespace Qt::StringLiterals;
@@ -349,7 +348,7 @@ void SLController::applicationWillTerminate()
 
 void SLController::showAbout()
 {
-    QMessageBox::about(this, u"About Setlistry"_s,
+    UserInteraction::current().showAbout(u"About Setlistry"_s,
         u"<h3>Setlistry "_s + QCoreApplication::applicationVersion()
             + u"</h3><p>Publishes the playlists of your iTunes library as HTML pages, delimited text, "
               u"M3U playlists and QuickTime Streaming Server playlists.</p>"

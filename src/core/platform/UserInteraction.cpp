@@ -16,6 +16,13 @@ UserInteraction &UserInteraction::current()
     return *s_current;
 }
 
+std::optional<QString> UserInteraction::chooseColor(const QString &, const QString &)
+{
+    return std::nullopt;
+}
+
+void UserInteraction::showAbout(const QString &, const QString &) { }
+
 UserInteraction *UserInteraction::setCurrent(UserInteraction *interaction)
 {
     return std::exchange(s_current, interaction);
