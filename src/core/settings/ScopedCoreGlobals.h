@@ -12,8 +12,8 @@ class UserInteraction;
 // store, the user interaction, the main export choices and, when given, the string table. The destructor puts
 // back what was installed before, so helpers nest: a test can open a second store over the first for a while.
 //
-// Every front end, test and benchmark goes through this, so none can run the core on what another one left
-// installed, or on nothing. The objects are not owned and must outlive the helper.
+// Front ends, tests and benchmarks install through this, so that none runs the core on what another one left
+// installed. The objects are not owned and must outlive the helper.
 class ScopedCoreGlobals
 {
 public:
