@@ -5,6 +5,7 @@
 #include "core/platform/UserDefaults.h"
 #include "core/settings/ExportChoices.h"
 #include "core/settings/Preferences.h"
+#include "core/settings/ScopedCoreGlobals.h"
 #include "support/ScriptedInteraction.h"
 
 #include <QProcess>
@@ -37,22 +38,15 @@ public:
         if (settingsFile.isEmpty())
             store.setPersistent(false);
         Preferences::registerDefaults(store);
-        UserDefaults::setStandardUserDefaults(&store);
-        UserInteraction::setCurrent(&interaction);
-        ExportChoices::setMain(&choices);
     }
-    ~CoreGlobals()
-    {
-        ExportChoices::setMain(nullptr);
-        UserInteraction::setCurrent(nullptr);
-        UserDefaults::setStandardUserDefaults(nullptr);
-    }
-    CoreGlobals(const CoreGlobals &) = delete;
-    CoreGlobals &operator=(const CoreGlobals &) = delete;
 
     UserDefaults store;
     ScriptedInteraction interaction;
     ExportChoices choices;
+
+private:
+    // Declared last: installed once the three exist, put back before they go.
+    const ScopedCoreGlobals m_installed { store, interaction, &choices };
 };
 
 } // namespace BenchSupport

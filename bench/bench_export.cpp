@@ -129,10 +129,6 @@ int main(int argc, char **argv)
     if (!dedupeOnly && !exportFigures(libraryPath, repeat, dir, interaction))
         return 1;
     dedupeFigures(choices, repeat);
-
-    ExportChoices::setMain(nullptr);
-    UserInteraction::setCurrent(nullptr);
-    UserDefaults::setStandardUserDefaults(nullptr);
     return 0;
 }
 

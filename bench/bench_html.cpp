@@ -175,9 +175,5 @@ int main(int argc, char **argv)
     std::printf("  written: %d files, %.1f MB song-based; %d files, %.1f MB album-based; alerts: %lld\n",
         songWritten.files, songWritten.megabytes, albumWritten.files, albumWritten.megabytes,
         qlonglong(interaction.alerts.size()));
-
-    ExportChoices::setMain(nullptr);
-    UserInteraction::setCurrent(nullptr);
-    UserDefaults::setStandardUserDefaults(nullptr);
     return interaction.alerts.isEmpty() ? 0 : 1;
 }

@@ -1,4 +1,5 @@
-#include "core/platform/UserInteraction.h"
+#include "core/platform/UserDefaults.h"
+#include "core/settings/ScopedCoreGlobals.h"
 #include "gui/PrefsPanel.h"
 #include "gui/SLController.h"
 #include "gui/WidgetInteraction.h"
@@ -36,8 +37,11 @@ int main(int argc, char *argv[])
     QApplication::setDesktopFileName(u"setlistry"_s);
     QApplication::setWindowIcon(QIcon(u":/icons/setlistry-256.png"_s));
 
+    // The user's own settings file, and its defaults registered, before the window reads a setting. The main
+    // export choices are the controller's, installed when it wakes.
+    UserDefaults store(UserDefaults::defaultFilePath());
     WidgetInteraction interaction;
-    UserInteraction::setCurrent(&interaction);
+    const ScopedCoreGlobals globals(store, interaction);
     SLController::initialize();
 
     int status = 0;
@@ -52,6 +56,5 @@ int main(int argc, char *argv[])
         }
         PrefsPanel::destroySharedInstance();
     }
-    UserInteraction::setCurrent(nullptr);
     return status;
 }

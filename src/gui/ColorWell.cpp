@@ -1,6 +1,8 @@
 #include "ColorWell.h"
 
-#include <QColorDialog>
+#include "core/export/Common.h"
+#include "core/platform/UserInteraction.h"
+
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOptionButton>
@@ -53,7 +55,11 @@ void ColorWell::paintEvent(QPaintEvent *event)
 void ColorWell::chooseColor()
 {
     const QString title = accessibleName().isEmpty() ? u"Choose a Color"_s : accessibleName();
-    const QColor chosen = QColorDialog::getColor(qColor(), this, title);
+    const std::optional<QString> answer
+        = UserInteraction::current().chooseColor(Common::NSColorToRGBString(m_color), title);
+    if (!answer)
+        return;
+    const QColor chosen(u'#' + *answer);
     if (!chosen.isValid())
         return;
     setColor({ float(chosen.redF()), float(chosen.greenF()), float(chosen.blueF()) });

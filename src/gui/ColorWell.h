@@ -4,7 +4,8 @@
 
 #include <QPushButton>
 
-// A button that shows a colour and lets the user pick another one in the colour dialog.
+// A button that shows a colour and lets the user pick another one in the colour chooser of the user
+// interaction.
 //
 // The colour is kept as the single-precision components it was given, so a colour loaded from a colour string
 // and stored again gives back the same six digits; only a colour picked by the user goes through QColor.

@@ -1,5 +1,6 @@
 #include "SLController.h"
 
+#include "ColorWell.h"
 #include "FieldSelectionSheet.h"
 #include "PrefsPanel.h"
 #include "core/export/Common.h"
@@ -8,11 +9,12 @@
 #include "core/platform/UserDefaults.h"
 #include "core/platform/UserInteraction.h"
 #include "core/settings/Preferences.h"
+#include "slTextView.h"
 #include "ui_SLController.h"
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QMessageBox>
+#include <QComboBox>
 #include <QPointer>
 
 using namespace Qt::StringLiterals;
@@ -35,6 +37,58 @@ bool isOn(const QCheckBox *box)
 void setOn(QCheckBox *box, QLatin1StringView key)
 {
     box->setChecked(store().boolForKey(QString(key)));
+}
+
+// How a control shows its setting, and so how the setting is loaded into it and stored from it.
+enum class Binding {
+    CheckBox, // a boolean; only the fully-on state is on
+    ColorWell, // six hex digits
+    TextView, // the text as it stands
+    PopUpByTag, // a page-size pop-up: the integer tag of the selected item
+    PopUpByIndex, // the delimiter pop-up: the selected index as an integer
+    PopUpByTitle, // the encoding pop-up: the selected title as a string
+    FontSizePopUp, // the selected localised title, stored as the string "1", "0" or "-1"
+};
+
+struct ControlBinding
+{
+    QWidget *control;
+    QLatin1StringView key;
+    Binding binding;
+};
+
+// Every control of the window that holds a setting, in the order they are loaded and stored. The one list both
+// directions walk, so that a control stored is always a control loaded.
+QList<ControlBinding> controlBindings(const Ui::SLController &ui, const FieldSelectionSheet &sheet)
+{
+    using namespace Preferences;
+    return {
+        { sheet.iTunesOrderingButton(), priTunesOrdering, Binding::CheckBox },
+        { ui.htmlOddColorWell, prHTMLOddColor, Binding::ColorWell },
+        { ui.htmlEvenColorWell, prHTMLEvenColor, Binding::ColorWell },
+        { ui.htmlBGColorWell, prHTMLBGColor, Binding::ColorWell },
+        { ui.htmlTextColorWell, prHTMLTextColor, Binding::ColorWell },
+        { ui.htmlFontSizePopUp, prHTMLFontSize, Binding::FontSizePopUp },
+        { ui.htmlUseStarsButton, prHTMLUseStars, Binding::CheckBox },
+        { ui.htmlMaxSongsPerFilePopUp, prHTMLMaxSongsPerFile, Binding::PopUpByTag },
+        { ui.htmlMaxAlbumsPerFilePopUp, prHTMLMaxAlbumsPerFile, Binding::PopUpByTag },
+        { ui.htmlIncludeRowNumbersButton, prHTMLShouldNumberRows, Binding::CheckBox },
+        { ui.htmlHeaderTextField, prHTMLHeader, Binding::TextView },
+        { ui.htmlRemoveDupesButton, prHTMLRemoveDupes, Binding::CheckBox },
+        { ui.htmlIncludeLinksButton, prHTMLAddWebServerLinks, Binding::CheckBox },
+        { ui.htmlAlbumBasedExportButton, prHTMLAlbumBased, Binding::CheckBox },
+        { ui.dtEncodingPopUp, prDTEncoding, Binding::PopUpByTitle },
+        { ui.dtRemoveDupesButton, prDTRemoveDupes, Binding::CheckBox },
+        { ui.dtDelimiterPopUp, prDTDelimiter, Binding::PopUpByIndex },
+        { ui.dtPaddingButton, prDTPadding, Binding::CheckBox },
+    };
+}
+
+template<typename T> T *controlOf(const ControlBinding &row)
+{
+    T *const control = qobject_cast<T *>(row.control);
+    Q_ASSERT_X(control, "controlOf", "a control bound with the binding of another kind of control");
+    return control;
 }
 
 } // namespace
@@ -110,32 +164,39 @@ void SLController::setUpControls()
     using namespace Preferences;
     m_choices.fillFromSettings(store());
     m_sheet->setUpButtonImages();
-    setOn(m_sheet->iTunesOrderingButton(), priTunesOrdering);
+    // Before the sheet's tables are filled: the iTunes ordering decides whether the sort rows show.
+    for (const ControlBinding &row : controlBindings(*ui, *m_sheet)) {
+        switch (row.binding) {
+        case Binding::CheckBox:
+            setOn(controlOf<QCheckBox>(row), row.key);
+            break;
+        case Binding::ColorWell:
+            controlOf<ColorWell>(row)->setColor(Common::RGBStringToNSColor(stringFor(row.key)));
+            break;
+        case Binding::TextView:
+            controlOf<slTextView>(row)->setString(stringFor(row.key));
+            break;
+        case Binding::PopUpByTag:
+            loadPageSizePopUp(controlOf<QComboBox>(row), row.key);
+            break;
+        case Binding::PopUpByIndex:
+            controlOf<QComboBox>(row)->setCurrentIndex(ExportFlow::delimiterIndex(integerFor(row.key)));
+            break;
+        case Binding::PopUpByTitle:
+            controlOf<QComboBox>(row)->setCurrentIndex(ExportFlow::encodingIndex(stringFor(row.key)));
+            break;
+        case Binding::FontSizePopUp: {
+            QComboBox *const popUp = controlOf<QComboBox>(row);
+            popUp->setCurrentIndex(popUp->findText(ExportFlow::fontSizeTitle(integerFor(row.key))));
+            break;
+        }
+        }
+    }
     m_sheet->updateSaveButton();
     m_sheet->reloadTables();
 
     fillPlaylistPopUp();
     ui->exportButton->setEnabled(true);
-
-    ui->htmlOddColorWell->setColor(Common::RGBStringToNSColor(stringFor(prHTMLOddColor)));
-    ui->htmlEvenColorWell->setColor(Common::RGBStringToNSColor(stringFor(prHTMLEvenColor)));
-    ui->htmlBGColorWell->setColor(Common::RGBStringToNSColor(stringFor(prHTMLBGColor)));
-    ui->htmlTextColorWell->setColor(Common::RGBStringToNSColor(stringFor(prHTMLTextColor)));
-
-    ui->htmlFontSizePopUp->setCurrentIndex(
-        ui->htmlFontSizePopUp->findText(ExportFlow::fontSizeTitle(integerFor(prHTMLFontSize))));
-    setOn(ui->htmlUseStarsButton, prHTMLUseStars);
-    loadPageSizePopUp(ui->htmlMaxSongsPerFilePopUp, prHTMLMaxSongsPerFile);
-    loadPageSizePopUp(ui->htmlMaxAlbumsPerFilePopUp, prHTMLMaxAlbumsPerFile);
-    setOn(ui->htmlIncludeRowNumbersButton, prHTMLShouldNumberRows);
-    ui->htmlHeaderTextField->setString(stringFor(prHTMLHeader));
-    setOn(ui->htmlRemoveDupesButton, prHTMLRemoveDupes);
-    setOn(ui->htmlIncludeLinksButton, prHTMLAddWebServerLinks);
-    setOn(ui->htmlAlbumBasedExportButton, prHTMLAlbumBased);
-    ui->dtEncodingPopUp->setCurrentIndex(ExportFlow::encodingIndex(stringFor(prDTEncoding)));
-    ui->dtDelimiterPopUp->setCurrentIndex(ExportFlow::delimiterIndex(integerFor(prDTDelimiter)));
-    setOn(ui->dtRemoveDupesButton, prDTRemoveDupes);
-    setOn(ui->dtPaddingButton, prDTPadding);
 
     m_controlsLoaded = true;
 }
@@ -144,27 +205,34 @@ void SLController::saveControlStates()
 {
     if (!m_controlsLoaded)
         return;
-    using namespace Preferences;
     UserDefaults &s = store();
     m_choices.storeToSettings(s);
-    s.setBool(isOn(m_sheet->iTunesOrderingButton()), QString(priTunesOrdering));
-    s.setObject(Common::NSColorToRGBString(ui->htmlOddColorWell->color()), QString(prHTMLOddColor));
-    s.setObject(Common::NSColorToRGBString(ui->htmlEvenColorWell->color()), QString(prHTMLEvenColor));
-    s.setObject(Common::NSColorToRGBString(ui->htmlBGColorWell->color()), QString(prHTMLBGColor));
-    s.setObject(Common::NSColorToRGBString(ui->htmlTextColorWell->color()), QString(prHTMLTextColor));
-    s.setObject(ExportFlow::fontSizeValue(ui->htmlFontSizePopUp->currentText()), QString(prHTMLFontSize));
-    s.setBool(isOn(ui->htmlUseStarsButton), QString(prHTMLUseStars));
-    s.setInteger(ui->htmlMaxSongsPerFilePopUp->currentData().toLongLong(), QString(prHTMLMaxSongsPerFile));
-    s.setInteger(ui->htmlMaxAlbumsPerFilePopUp->currentData().toLongLong(), QString(prHTMLMaxAlbumsPerFile));
-    s.setBool(isOn(ui->htmlIncludeRowNumbersButton), QString(prHTMLShouldNumberRows));
-    s.setObject(ui->htmlHeaderTextField->string(), QString(prHTMLHeader));
-    s.setBool(isOn(ui->htmlRemoveDupesButton), QString(prHTMLRemoveDupes));
-    s.setBool(isOn(ui->htmlIncludeLinksButton), QString(prHTMLAddWebServerLinks));
-    s.setBool(isOn(ui->htmlAlbumBasedExportButton), QString(prHTMLAlbumBased));
-    s.setObject(ui->dtEncodingPopUp->currentText(), QString(prDTEncoding));
-    s.setBool(isOn(ui->dtRemoveDupesButton), QString(prDTRemoveDupes));
-    s.setInteger(ui->dtDelimiterPopUp->currentIndex(), QString(prDTDelimiter));
-    s.setBool(isOn(ui->dtPaddingButton), QString(prDTPadding));
+    for (const ControlBinding &row : controlBindings(*ui, *m_sheet)) {
+        const QString key(row.key);
+        switch (row.binding) {
+        case Binding::CheckBox:
+            s.setBool(isOn(controlOf<QCheckBox>(row)), key);
+            break;
+        case Binding::ColorWell:
+            s.setObject(Common::NSColorToRGBString(controlOf<ColorWell>(row)->color()), key);
+            break;
+        case Binding::TextView:
+            s.setObject(controlOf<slTextView>(row)->string(), key);
+            break;
+        case Binding::PopUpByTag:
+            s.setInteger(controlOf<QComboBox>(row)->currentData().toLongLong(), key);
+            break;
+        case Binding::PopUpByIndex:
+            s.setInteger(controlOf<QComboBox>(row)->currentIndex(), key);
+            break;
+        case Binding::PopUpByTitle:
+            s.setObject(controlOf<QComboBox>(row)->currentText(), key);
+            break;
+        case Binding::FontSizePopUp:
+            s.setObject(ExportFlow::fontSizeValue(controlOf<QComboBox>(row)->currentText()), key);
+            break;
+        }
+    }
 }
 
 void SLController::fillPlaylistPopUp()
@@ -229,13 +297,14 @@ void SLController::savePanelDidEnd(const std::optional<QString> &chosenPath)
 void SLController::setHTMLColorsToDefault()
 {
     // Stored at once, unlike every other change in the window.
-    ColorWell *const wells[]
-        = { ui->htmlOddColorWell, ui->htmlEvenColorWell, ui->htmlBGColorWell, ui->htmlTextColorWell };
-    const QList<ExportFlow::ColorDefault> defaults = ExportFlow::colorDefaults();
-    for (qsizetype i = 0; i < defaults.size(); ++i) {
-        const QString key(defaults.at(i).key);
-        store().setObject(QString(defaults.at(i).value), key);
-        wells[i]->setColor(Common::RGBStringToNSColor(store().stringForKey(key)));
+    const QList<ControlBinding> bindings = controlBindings(*ui, *m_sheet);
+    for (const ExportFlow::ColorDefault &colorDefault : ExportFlow::colorDefaults()) {
+        const QString key(colorDefault.key);
+        store().setObject(QString(colorDefault.value), key);
+        for (const ControlBinding &row : bindings) {
+            if (row.key == colorDefault.key)
+                controlOf<ColorWell>(row)->setColor(Common::RGBStringToNSColor(store().stringForKey(key)));
+        }
     }
 }
 
@@ -279,7 +348,7 @@ void SLController::applicationWillTerminate()
 
 void SLController::showAbout()
 {
-    QMessageBox::about(this, u"About Setlistry"_s,
+    UserInteraction::current().showAbout(u"About Setlistry"_s,
         u"<h3>Setlistry "_s + QCoreApplication::applicationVersion()
             + u"</h3><p>Publishes the playlists of your iTunes library as HTML pages, delimited text, "
               u"M3U playlists and QuickTime Streaming Server playlists.</p>"

@@ -1,6 +1,7 @@
 #include "WidgetInteraction.h"
 
 #include <QApplication>
+#include <QColorDialog>
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QMessageBox>
@@ -96,6 +97,20 @@ void WidgetInteraction::beginSavePanel(
     });
     // open() makes the dialog window-modal on its parent: the main window is blocked, menus elsewhere are not.
     dialog->open();
+}
+
+std::optional<QString> WidgetInteraction::chooseColor(const QString &currentColor, const QString &title)
+{
+    const QColor chosen = QColorDialog::getColor(QColor(u'#' + currentColor), dialogParent(), title);
+    if (!chosen.isValid())
+        return std::nullopt;
+    // The dialog picks whole 8-bit components, so the six digits lose nothing of the choice.
+    return chosen.name(QColor::HexRgb).mid(1);
+}
+
+void WidgetInteraction::showAbout(const QString &title, const QString &text)
+{
+    QMessageBox::about(dialogParent(), title, text);
 }
 
 void WidgetInteraction::terminate()

@@ -6,7 +6,7 @@
 #include <QWidget>
 
 // The desktop application's answers: message boxes, the system beep, the folder chooser, a save dialog
-// opened as a sheet on the main window, and leaving the event loop.
+// opened as a sheet on the main window, the colour dialog, the About box, and leaving the event loop.
 class WidgetInteraction : public UserInteraction
 {
 public:
@@ -17,6 +17,8 @@ public:
     // Window-modal on the main window: the call returns at once and `done` follows when the dialog closes.
     // The chosen name always ends with the required extension.
     void beginSavePanel(const SavePanelRequest &request, std::function<void(std::optional<QString>)> done) override;
+    std::optional<QString> chooseColor(const QString &currentColor, const QString &title) override;
+    void showAbout(const QString &title, const QString &text) override;
     void terminate() override;
     bool isTerminating() const override { return m_terminating; }
 

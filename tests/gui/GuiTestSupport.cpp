@@ -89,7 +89,7 @@ void GuiTest::TearDown()
 {
     m_controller.reset();
     PrefsPanel::destroySharedInstance();
-    UserDefaults::setStandardUserDefaults(nullptr);
+    m_reopenedGlobals.reset();
     m_reopened.reset();
     m_env.reset();
 }
@@ -118,10 +118,11 @@ SLController &GuiTest::restart()
     m_controller->applicationWillTerminate();
     m_controller.reset();
     const QString file = m_store->filePath();
-    UserDefaults::setStandardUserDefaults(nullptr);
+    m_reopenedGlobals.reset();
     m_reopened = std::make_unique<UserDefaults>(file);
     m_store = m_reopened.get();
-    UserDefaults::setStandardUserDefaults(m_store);
+    // The controller is gone, and with it the main export choices; the next one sets its own.
+    m_reopenedGlobals = std::make_unique<ScopedCoreGlobals>(*m_store, interaction());
     return start();
 }
 

@@ -84,6 +84,8 @@ protected:
 
     std::unique_ptr<CoreEnvironment> m_env;
     std::unique_ptr<UserDefaults> m_reopened;
+    // The reopened store installed over the environment's one.
+    std::unique_ptr<ScopedCoreGlobals> m_reopenedGlobals;
     UserDefaults *m_store = nullptr;
     std::unique_ptr<SLController> m_controller;
 };

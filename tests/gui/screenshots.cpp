@@ -3,6 +3,7 @@
 #include "GuiTestSupport.h"
 #include "core/platform/UserDefaults.h"
 #include "core/settings/Preferences.h"
+#include "core/settings/ScopedCoreGlobals.h"
 #include "gui/FieldSelectionSheet.h"
 #include "gui/PrefsPanel.h"
 #include "gui/SLController.h"
@@ -63,9 +64,8 @@ int main(int argc, char *argv[])
     qputenv("HOME", QFile::encodeName(home));
 
     UserDefaults store(temp.filePath(u"settings.json"_s));
-    UserDefaults::setStandardUserDefaults(&store);
     ScriptedInteraction interaction;
-    UserInteraction::setCurrent(&interaction);
+    const ScopedCoreGlobals globals(store, interaction);
     SLController::initialize();
     store.setObject(QStringList { u"Artist"_s, u"Name"_s, u"Album"_s, u"Time"_s }, QString(Preferences::prFieldOrder));
     store.setObject(QStringList { u"Artist"_s, u"Album"_s, u"Name"_s, u"Time"_s }, QString(Preferences::prSortOrder));
@@ -95,7 +95,5 @@ int main(int argc, char *argv[])
         save(PrefsPanel::sharedInstance().window(), out + u"/prefs.png"_s);
         PrefsPanel::destroySharedInstance();
     }
-    UserInteraction::setCurrent(nullptr);
-    UserDefaults::setStandardUserDefaults(nullptr);
     return 0;
 }

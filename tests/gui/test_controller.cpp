@@ -16,6 +16,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDialog>
 #include <QDir>
 #include <QFileInfo>
@@ -411,6 +412,45 @@ TEST_F(ControllerTest, ColorResetStoresTheDefaultsAtOnce)
     EXPECT_EQ(onDisk.stringForKey(QString(prHTMLEvenColor)), u"FFFFFF"_s);
     EXPECT_EQ(onDisk.stringForKey(QString(prHTMLBGColor)), u"FFFFFF"_s);
     EXPECT_EQ(onDisk.stringForKey(QString(prHTMLTextColor)), u"000000"_s);
+}
+
+TEST_F(ControllerTest, ColorWellsPickThroughTheInteractionAndAreStoredWithTheControls)
+{
+    start();
+    auto *well = find<ColorWell>("htmlOddColorWell");
+    int changes = 0;
+    QObject::connect(well, &ColorWell::colorChanged, well, [&changes] { ++changes; });
+
+    // A cancelled chooser leaves the well as it was.
+    interaction().colorAnswers = { std::nullopt, u"123456"_s };
+    well->click();
+    EXPECT_EQ(colorOf(well), u"e7e7e7"_s);
+    EXPECT_EQ(changes, 0);
+    well->click();
+    EXPECT_EQ(colorOf(well), u"123456"_s);
+    EXPECT_EQ(changes, 1);
+
+    ASSERT_EQ(interaction().colorRequests.size(), 2);
+    for (const ScriptedInteraction::ColorRequest &request : std::as_const(interaction().colorRequests)) {
+        EXPECT_EQ(request.currentColor, u"e7e7e7"_s) << "the chooser starts on the well's colour";
+        EXPECT_EQ(request.title, u"Odd row color"_s);
+    }
+    EXPECT_FALSE(store().hasUserValue(QString(prHTMLOddColor))) << "stored with the other controls, not at once";
+
+    restart();
+    EXPECT_EQ(store().stringForKey(QString(prHTMLOddColor)), u"123456"_s);
+    EXPECT_EQ(colorOf(find<ColorWell>("htmlOddColorWell")), u"123456"_s);
+    EXPECT_EQ(colorOf(find<ColorWell>("htmlEvenColorWell")), u"ffffff"_s);
+}
+
+TEST_F(ControllerTest, AboutBoxGoesThroughTheInteraction)
+{
+    start();
+    find<QAction>("aboutAction")->trigger();
+    ASSERT_EQ(interaction().abouts.size(), 1);
+    EXPECT_EQ(interaction().abouts.first().title, u"About Setlistry"_s);
+    EXPECT_TRUE(interaction().abouts.first().text.contains(QCoreApplication::applicationVersion()));
+    EXPECT_TRUE(interaction().abouts.first().text.contains(u"never changes it"_s));
 }
 
 TEST_F(ControllerTest, DefaultEncodingButtonSelectsUTF8WithoutStoring)

@@ -1,8 +1,10 @@
-// The desktop answers to the core's questions: the save dialog as a sheet on the main window, and the alerts.
+// The desktop answers to the core's questions: the save dialog as a sheet on the main window, the alerts, the
+// colour dialog and the About box.
 #include "gui/WidgetInteraction.h"
 #include "support/TestSupport.h"
 
 #include <QApplication>
+#include <QColorDialog>
 #include <QDir>
 #include <QFileDialog>
 #include <QMainWindow>
@@ -143,4 +145,32 @@ TEST_F(WidgetInteractionTest, AlertsAnswerWithTheButtonPressed)
         QTest::keyClick(dialog, Qt::Key_Escape);
     });
     EXPECT_EQ(m_interaction.runCriticalAlert(u"Title"_s, u"Message"_s, u"OK"_s), Button::Default);
+}
+
+TEST_F(WidgetInteractionTest, ColorDialogAnswersSixDigitsOrNothing)
+{
+    whenModalDialogOpens([](QWidget *dialog) {
+        auto *chooser = qobject_cast<QColorDialog *>(dialog);
+        ASSERT_NE(chooser, nullptr);
+        EXPECT_EQ(chooser->windowTitle(), u"Odd row color"_s);
+        EXPECT_EQ(chooser->currentColor(), QColor(u"#e7e7e7"_s)) << "starts on the colour given";
+        chooser->setCurrentColor(QColor(u"#1A2b3C"_s));
+        chooser->accept();
+    });
+    EXPECT_EQ(m_interaction.chooseColor(u"e7e7e7"_s, u"Odd row color"_s), std::optional<QString>(u"1a2b3c"_s));
+
+    whenModalDialogOpens([](QWidget *dialog) { dialog->close(); });
+    EXPECT_EQ(m_interaction.chooseColor(u"FFFFFF"_s, u"Text color"_s), std::nullopt);
+}
+
+TEST_F(WidgetInteractionTest, AboutBoxShowsTitleAndText)
+{
+    whenModalDialogOpens([](QWidget *dialog) {
+        auto *box = qobject_cast<QMessageBox *>(dialog);
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(box->windowTitle(), u"About Setlistry"_s);
+        EXPECT_EQ(box->text(), u"<h3>Setlistry</h3>"_s);
+        box->accept();
+    });
+    m_interaction.showAbout(u"About Setlistry"_s, u"<h3>Setlistry</h3>"_s);
 }

@@ -38,6 +38,21 @@ void ScriptedInteraction::beginSavePanel(
     done(answer);
 }
 
+std::optional<QString> ScriptedInteraction::chooseColor(const QString &currentColor, const QString &title)
+{
+    colorRequests.append({ currentColor, title });
+    if (colorAnswers.empty())
+        return std::nullopt;
+    auto answer = colorAnswers.front();
+    colorAnswers.pop_front();
+    return answer;
+}
+
+void ScriptedInteraction::showAbout(const QString &title, const QString &text)
+{
+    abouts.append({ title, text });
+}
+
 void ScriptedInteraction::terminate()
 {
     terminated = true;

@@ -16,15 +16,29 @@ public:
         QString defaultButton;
         QString alternateButton;
     };
+    struct ColorRequest
+    {
+        QString currentColor;
+        QString title;
+    };
+    struct About
+    {
+        QString title;
+        QString text;
+    };
 
-    // Answers given in order; when a queue runs dry: Default, a cancelled chooser, a cancelled save panel.
+    // Answers given in order; when a queue runs dry: Default, a cancelled chooser, a cancelled save panel, a
+    // cancelled colour chooser.
     std::deque<AlertButton> alertAnswers;
     std::deque<std::optional<QString>> folderAnswers;
     std::deque<std::optional<QString>> savePanelAnswers;
+    std::deque<std::optional<QString>> colorAnswers;
 
     QList<Alert> alerts;
     QStringList folderRequests;
     QList<SavePanelRequest> savePanelRequests;
+    QList<ColorRequest> colorRequests;
+    QList<About> abouts;
     int beeps = 0;
     bool terminated = false;
 
@@ -33,6 +47,8 @@ public:
     void beep() override;
     std::optional<QString> chooseFolder(const QString &startFolder) override;
     void beginSavePanel(const SavePanelRequest &request, std::function<void(std::optional<QString>)> done) override;
+    std::optional<QString> chooseColor(const QString &currentColor, const QString &title) override;
+    void showAbout(const QString &title, const QString &text) override;
     void terminate() override;
     bool isTerminating() const override { return terminated; }
 };

@@ -19,18 +19,12 @@ CoreEnvironment::CoreEnvironment()
 
     m_store = std::make_unique<UserDefaults>(m_dir.filePath(QStringLiteral("settings.json")));
     Preferences::registerDefaults(*m_store);
-    UserDefaults::setStandardUserDefaults(m_store.get());
-    UserInteraction::setCurrent(&m_interaction);
-    ExportChoices::setMain(&m_choices);
-    Localization::resetTable();
+    m_globals.emplace(*m_store, m_interaction, &m_choices, Localization::applicationTable());
 }
 
 CoreEnvironment::~CoreEnvironment()
 {
-    ExportChoices::setMain(nullptr);
-    UserInteraction::setCurrent(nullptr);
-    UserDefaults::setStandardUserDefaults(nullptr);
-    Localization::resetTable();
+    m_globals.reset();
     qputenv("HOME", m_oldHome);
     if (m_oldConfig.isEmpty())
         qunsetenv("XDG_CONFIG_HOME");

@@ -4,12 +4,14 @@
 #include "core/library/Song.h"
 #include "core/platform/UserDefaults.h"
 #include "core/settings/ExportChoices.h"
+#include "core/settings/ScopedCoreGlobals.h"
 
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <memory>
+#include <optional>
 
 // Everything the core reaches through globals, made fresh for one test: a home folder and a settings store in
 // a temporary folder (defaults registered), scripted user interaction, export choices set as the main ones,
@@ -38,6 +40,7 @@ private:
     std::unique_ptr<UserDefaults> m_store;
     ScriptedInteraction m_interaction;
     ExportChoices m_choices;
+    std::optional<ScopedCoreGlobals> m_globals;
 };
 
 SongPtr makeSong(const Song::Values &values);

@@ -173,8 +173,11 @@ AlbumBasedStates albumBasedStates(bool albumBased)
 
 QList<ColorDefault> colorDefaults()
 {
-    return { { Preferences::prHTMLOddColor, "e7e7e7"_L1 }, { Preferences::prHTMLEvenColor, "FFFFFF"_L1 },
-        { Preferences::prHTMLBGColor, "FFFFFF"_L1 }, { Preferences::prHTMLTextColor, "000000"_L1 } };
+    QList<ColorDefault> defaults;
+    for (const QLatin1StringView key : { Preferences::prHTMLOddColor, Preferences::prHTMLEvenColor,
+             Preferences::prHTMLBGColor, Preferences::prHTMLTextColor })
+        defaults.append({ key, Preferences::findKey(key)->defaultText });
+    return defaults;
 }
 
 } // namespace ExportFlow

@@ -4,6 +4,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLocale>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -23,7 +24,7 @@ QHash<QString, QString> loadTable(const QString &resource)
     return table;
 }
 
-QHash<QString, QString> applicationTable()
+QHash<QString, QString> loadApplicationTable()
 {
     // The first of the user's languages that has a table; English otherwise.
     for (const QString &language : QLocale().uiLanguages()) {
@@ -45,7 +46,7 @@ State &state()
 {
     static State s;
     if (!s.loaded) {
-        s.table = applicationTable();
+        s.table = loadApplicationTable();
         s.loaded = true;
     }
     return s;
@@ -62,16 +63,19 @@ QString localizedString(const QString &key)
     return it == table.cend() ? key : *it;
 }
 
-void setTable(const QHash<QString, QString> &table)
+QHash<QString, QString> setTable(const QHash<QString, QString> &table)
 {
-    State &s = state();
-    s.table = table;
+    return std::exchange(state().table, table);
 }
 
 void resetTable()
 {
-    State &s = state();
-    s.table = applicationTable();
+    state().table = loadApplicationTable();
+}
+
+QHash<QString, QString> applicationTable()
+{
+    return loadApplicationTable();
 }
 
 } // namespace Localization

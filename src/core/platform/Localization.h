@@ -13,9 +13,11 @@ inline QString localizedString(QLatin1StringView key)
     return localizedString(QString(key));
 }
 
-// Replaces the table in use (tests; an empty table makes every key stand for itself). resetTable() goes back
-// to the application's own table.
-void setTable(const QHash<QString, QString> &table);
+// Replaces the table in use and answers the one it replaces (tests; an empty table makes every key stand for
+// itself). resetTable() goes back to the application's own table.
+QHash<QString, QString> setTable(const QHash<QString, QString> &table);
 void resetTable();
+// The application's own table for the user's language, as resetTable() installs it.
+QHash<QString, QString> applicationTable();
 
 } // namespace Localization

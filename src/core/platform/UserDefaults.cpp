@@ -10,6 +10,7 @@
 #include <QJsonObject>
 #include <QJsonParseError>
 #include <QStandardPaths>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -63,15 +64,16 @@ UserDefaults::UserDefaults(const QString &filePath)
 
 UserDefaults &UserDefaults::standardUserDefaults()
 {
-    if (s_standard)
-        return *s_standard;
-    static UserDefaults store(defaultFilePath());
-    return store;
+    // Falling back to a store over defaultFilePath() here once let tests and benchmarks write the user's file.
+    Q_ASSERT_X(s_standard, "UserDefaults::standardUserDefaults", "no settings store installed");
+    if (!s_standard)
+        qFatal("UserDefaults::standardUserDefaults: no settings store installed");
+    return *s_standard;
 }
 
-void UserDefaults::setStandardUserDefaults(UserDefaults *store)
+UserDefaults *UserDefaults::setStandardUserDefaults(UserDefaults *store)
 {
-    s_standard = store;
+    return std::exchange(s_standard, store);
 }
 
 QString UserDefaults::defaultFilePath()

@@ -19,12 +19,12 @@ public:
     // A store over `filePath`; an empty path keeps the user values in memory only.
     explicit UserDefaults(const QString &filePath = QString());
 
-    // The one store of the application. Until setStandardUserDefaults() is called this is a store over
-    // defaultFilePath().
+    // The one store of the application, as installed by the front end. There is no store by default: a core
+    // that reads a setting before one was installed stops, rather than quietly working on the user's own file.
     static UserDefaults &standardUserDefaults();
-    // Makes `store` the standard store (not owned; nullptr restores the default one). For the front ends
-    // and tests.
-    static void setStandardUserDefaults(UserDefaults *store);
+    // Makes `store` the standard store (not owned; nullptr: none) and answers the one it replaces. For the
+    // front ends and tests, by way of ScopedCoreGlobals.
+    static UserDefaults *setStandardUserDefaults(UserDefaults *store);
     // "$XDG_CONFIG_HOME/Setlistry/settings.json", by way of QStandardPaths::AppConfigLocation.
     static QString defaultFilePath();
 

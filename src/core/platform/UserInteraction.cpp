@@ -1,6 +1,7 @@
 #include "UserInteraction.h"
 
 #include <QtGlobal>
+#include <utility>
 
 namespace {
 UserInteraction *s_current = nullptr;
@@ -15,7 +16,14 @@ UserInteraction &UserInteraction::current()
     return *s_current;
 }
 
-void UserInteraction::setCurrent(UserInteraction *interaction)
+std::optional<QString> UserInteraction::chooseColor(const QString &, const QString &)
 {
-    s_current = interaction;
+    return std::nullopt;
+}
+
+void UserInteraction::showAbout(const QString &, const QString &) { }
+
+UserInteraction *UserInteraction::setCurrent(UserInteraction *interaction)
+{
+    return std::exchange(s_current, interaction);
 }

@@ -34,6 +34,12 @@ public:
     // The save panel. `done` is called exactly once, later or before this returns, with the chosen full path
     // or with nothing when the user cancelled.
     virtual void beginSavePanel(const SavePanelRequest &request, std::function<void(std::optional<QString>)> done) = 0;
+    // A modal colour chooser titled `title`, showing `currentColor`. Colours are six hex digits "rrggbb" as the
+    // settings store them. Answers the chosen colour, or nothing when the user cancelled; a front end without
+    // a chooser answers nothing.
+    virtual std::optional<QString> chooseColor(const QString &currentColor, const QString &title);
+    // The modal About box; `text` is rich text. A front end without one shows nothing.
+    virtual void showAbout(const QString &title, const QString &text);
     // Ends the application. Callers return at once without further work after calling it; the front end
     // leaves its event loop (or exits) and stores nothing on the way out.
     virtual void terminate() = 0;
@@ -41,5 +47,6 @@ public:
 
     // The one interaction of the process; every front end installs its own before using the core.
     static UserInteraction &current();
-    static void setCurrent(UserInteraction *interaction);
+    // Installs `interaction` (not owned; nullptr: none) and answers the one it replaces.
+    static UserInteraction *setCurrent(UserInteraction *interaction);
 };

@@ -5,6 +5,7 @@
 #include "core/platform/UserDefaults.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 ExportChoices *s_main = nullptr;
@@ -15,9 +16,9 @@ ExportChoices *ExportChoices::getMain()
     return s_main;
 }
 
-void ExportChoices::setMain(ExportChoices *choices)
+ExportChoices *ExportChoices::setMain(ExportChoices *choices)
 {
-    s_main = choices;
+    return std::exchange(s_main, choices);
 }
 
 void ExportChoices::sortOptions(QStringList &list)

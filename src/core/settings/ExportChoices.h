@@ -16,7 +16,8 @@ public:
     // The choices of the main controller; nullptr until the controller (or a front end standing in for it)
     // has set them.
     static ExportChoices *getMain();
-    static void setMain(ExportChoices *choices);
+    // Answers the choices it replaces.
+    static ExportChoices *setMain(ExportChoices *choices);
 
     QStringList &getFieldOrder() { return m_fieldOrder; }
     QStringList &getSortOrder() { return m_sortOrder; }

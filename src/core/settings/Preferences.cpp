@@ -10,9 +10,10 @@ namespace Preferences {
 
 namespace {
 
-Key key(QLatin1StringView identifier, QLatin1StringView stored, Kind kind, const QVariant &def)
+Key key(QLatin1StringView stored, Kind kind, QLatin1StringView defaultText)
 {
-    return Key { identifier, stored, kind, def };
+    const QVariant registered = kind == Kind::StringArray ? QVariant(QStringList()) : QVariant(QString(defaultText));
+    return Key { stored, kind, registered, defaultText };
 }
 
 } // namespace
@@ -22,30 +23,30 @@ const std::array<Key, 24> &keys()
     // Booleans and numbers are registered as the strings "YES", "NO" and "0": the typed reads turn them into
     // values, and the controls store real booleans and integers later on.
     static const std::array<Key, 24> table = {
-        key("prLastSaveDir"_L1, prLastSaveDir, Kind::String, u"~"_s),
-        key("prMusicDataFolder"_L1, prMusicDataFolder, Kind::String, u"~/Music/iTunes"_s),
-        key("prMusicFolderPath"_L1, prMusicFolderPath, Kind::String, u""_s),
-        key("prWebServerPath"_L1, prWebServerPath, Kind::String, u""_s),
-        key("prSortOrder"_L1, prSortOrder, Kind::StringArray, QStringList()),
-        key("prFieldOrder"_L1, prFieldOrder, Kind::StringArray, QStringList()),
-        key("priTunesOrdering"_L1, priTunesOrdering, Kind::Boolean, u"NO"_s),
-        key("prHTMLRemoveDupes"_L1, prHTMLRemoveDupes, Kind::Boolean, u"NO"_s),
-        key("prHTMLOddColor"_L1, prHTMLOddColor, Kind::String, u"e7e7e7"_s),
-        key("prHTMLEvenColor"_L1, prHTMLEvenColor, Kind::String, u"FFFFFF"_s),
-        key("prHTMLBGColor"_L1, prHTMLBGColor, Kind::String, u"FFFFFF"_s),
-        key("prHTMLTextColor"_L1, prHTMLTextColor, Kind::String, u"000000"_s),
-        key("prHTMLAddWebServerLinks"_L1, prHTMLAddWebServerLinks, Kind::Boolean, u"NO"_s),
-        key("prHTMLHeader"_L1, prHTMLHeader, Kind::String, u""_s),
-        key("prHTMLUseStars"_L1, prHTMLUseStars, Kind::Boolean, u"NO"_s),
-        key("prHTMLMaxSongsPerFile"_L1, prHTMLMaxSongsPerFile, Kind::Integer, u"0"_s),
-        key("prHTMLMaxAlbumsPerFile"_L1, prHTMLMaxAlbumsPerFile, Kind::Integer, u"0"_s),
-        key("prHTMLFontSize"_L1, prHTMLFontSize, Kind::Integer, u"0"_s),
-        key("prHTMLShouldNumberRows"_L1, prHTMLShouldNumberRows, Kind::Boolean, u"YES"_s),
-        key("prHTMLAlbumBased"_L1, prHTMLAlbumBased, Kind::Boolean, u"NO"_s),
-        key("prDTEncoding"_L1, prDTEncoding, Kind::String, u"UTF-8"_s),
-        key("prDTRemoveDupes"_L1, prDTRemoveDupes, Kind::Boolean, u"NO"_s),
-        key("prDTPadding"_L1, prDTPadding, Kind::Boolean, u"NO"_s),
-        key("prDTDelimiter"_L1, prDTDelimiter, Kind::Integer, u"0"_s),
+        key(prLastSaveDir, Kind::String, "~"_L1),
+        key(prMusicDataFolder, Kind::String, "~/Music/iTunes"_L1),
+        key(prMusicFolderPath, Kind::String, ""_L1),
+        key(prWebServerPath, Kind::String, ""_L1),
+        key(prSortOrder, Kind::StringArray, ""_L1),
+        key(prFieldOrder, Kind::StringArray, ""_L1),
+        key(priTunesOrdering, Kind::Boolean, "NO"_L1),
+        key(prHTMLRemoveDupes, Kind::Boolean, "NO"_L1),
+        key(prHTMLOddColor, Kind::String, "e7e7e7"_L1),
+        key(prHTMLEvenColor, Kind::String, "FFFFFF"_L1),
+        key(prHTMLBGColor, Kind::String, "FFFFFF"_L1),
+        key(prHTMLTextColor, Kind::String, "000000"_L1),
+        key(prHTMLAddWebServerLinks, Kind::Boolean, "NO"_L1),
+        key(prHTMLHeader, Kind::String, ""_L1),
+        key(prHTMLUseStars, Kind::Boolean, "NO"_L1),
+        key(prHTMLMaxSongsPerFile, Kind::Integer, "0"_L1),
+        key(prHTMLMaxAlbumsPerFile, Kind::Integer, "0"_L1),
+        key(prHTMLFontSize, Kind::Integer, "0"_L1),
+        key(prHTMLShouldNumberRows, Kind::Boolean, "YES"_L1),
+        key(prHTMLAlbumBased, Kind::Boolean, "NO"_L1),
+        key(prDTEncoding, Kind::String, "UTF-8"_L1),
+        key(prDTRemoveDupes, Kind::Boolean, "NO"_L1),
+        key(prDTPadding, Kind::Boolean, "NO"_L1),
+        key(prDTDelimiter, Kind::Integer, "0"_L1),
     };
     return table;
 }
@@ -76,18 +77,32 @@ void registerDefaults(UserDefaults &store)
     store.registerDefaults(defaults);
 }
 
+namespace {
+
+// A read of the wrong kind still gives a value (the store converts), so the mistake would go unseen.
+[[maybe_unused]] bool isSettingOfKind(QLatin1StringView storedKey, Kind kind)
+{
+    const Key *const k = findKey(storedKey);
+    return k && k->kind == kind;
+}
+
+} // namespace
+
 QString stringFor(QLatin1StringView key)
 {
+    Q_ASSERT_X(isSettingOfKind(key, Kind::String), "Preferences::stringFor", "not a string setting");
     return UserDefaults::standardUserDefaults().stringForKey(QString(key));
 }
 
 bool boolFor(QLatin1StringView key)
 {
+    Q_ASSERT_X(isSettingOfKind(key, Kind::Boolean), "Preferences::boolFor", "not a boolean setting");
     return UserDefaults::standardUserDefaults().boolForKey(QString(key));
 }
 
 qint64 integerFor(QLatin1StringView key)
 {
+    Q_ASSERT_X(isSettingOfKind(key, Kind::Integer), "Preferences::integerFor", "not an integer setting");
     return UserDefaults::standardUserDefaults().integerForKey(QString(key));
 }
 

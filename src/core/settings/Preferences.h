@@ -6,17 +6,20 @@
 
 class UserDefaults;
 
-// The stored keys of every setting, with their kinds and registered defaults.
+// The stored keys of every setting, with their kinds and registered defaults. keys() is the one place that says
+// which settings exist, what they hold and what they start as; everything else reads it from there.
 namespace Preferences {
 
 enum class Kind { String, Boolean, Integer, StringArray };
 
 struct Key
 {
-    QLatin1StringView identifier; // the name the code refers to it by
-    QLatin1StringView storedKey; // the key it is stored under
+    QLatin1StringView storedKey; // the key it is stored under, one of the constants below
     Kind kind;
     QVariant registeredDefault;
+    // The registered default as written in the table: the text of a string, "YES"/"NO" for a boolean, the
+    // decimal text of an integer; empty for an array. For callers that need the default as a constant.
+    QLatin1StringView defaultText;
 };
 
 inline constexpr QLatin1StringView prLastSaveDir { "LastSaveDir" };
@@ -53,7 +56,7 @@ const Key *findKey(const QString &storedKey);
 // setting.
 void registerDefaults(UserDefaults &store);
 
-// Shorthands over the standard store.
+// Shorthands over the standard store. A debug build stops when `key` is not a setting of the kind read.
 QString stringFor(QLatin1StringView key);
 bool boolFor(QLatin1StringView key);
 qint64 integerFor(QLatin1StringView key);

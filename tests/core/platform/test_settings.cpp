@@ -133,3 +133,13 @@ TEST(Settings, JsonTextsBecomeStoredValues)
     EXPECT_EQ(UserDefaults::valueFromJsonText(u"Latin-1 (ISO 8859-1)"_s), QVariant(u"Latin-1 (ISO 8859-1)"_s));
     EXPECT_EQ(UserDefaults::valueFromJsonText(u""_s), QVariant(u""_s));
 }
+
+TEST(SettingsDeathTest, TypedReadsOfAnotherKindStopInDebugBuilds)
+{
+    CoreEnvironment env;
+    EXPECT_EQ(P::integerFor(P::prDTDelimiter), 0);
+    EXPECT_DEBUG_DEATH(P::boolFor(P::prDTEncoding), "not a boolean setting");
+    EXPECT_DEBUG_DEATH(P::integerFor(P::prHTMLUseStars), "not an integer setting");
+    EXPECT_DEBUG_DEATH(P::stringFor(P::prSortOrder), "not a string setting");
+    EXPECT_DEBUG_DEATH(P::stringFor("NoSuchSetting"_L1), "not a string setting");
+}
