@@ -8,6 +8,7 @@
 #include "core/platform/UserDefaults.h"
 #include "core/settings/ExportChoices.h"
 #include "core/settings/Preferences.h"
+#include "core/settings/ScopedCoreGlobals.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -329,21 +330,10 @@ int run(const ExportOptions &options)
     for (const auto &[key, value] : options.overrides)
         store.setObject(value, key);
 
-    UserDefaults::setStandardUserDefaults(&store);
     CliInteraction interaction;
-    UserInteraction::setCurrent(&interaction);
     ExportChoices choices;
     choices.fillFromSettings(store);
-    ExportChoices::setMain(&choices);
-    struct Restore
-    {
-        ~Restore()
-        {
-            ExportChoices::setMain(nullptr);
-            UserInteraction::setCurrent(nullptr);
-            UserDefaults::setStandardUserDefaults(nullptr);
-        }
-    } restore;
+    const ScopedCoreGlobals globals(store, interaction, &choices);
 
     const std::optional<QString> libraryPath = findLibrary(options);
     if (!libraryPath)

@@ -1,5 +1,7 @@
 #include "WidgetInteraction.h"
 
+#include "core/flow/ExportFormat.h"
+
 #include <QApplication>
 #include <QColorDialog>
 #include <QFileDialog>
@@ -54,17 +56,8 @@ std::optional<QString> WidgetInteraction::chooseFolder(const QString &startFolde
 
 QString WidgetInteraction::nameFilterFor(const QString &extension)
 {
-    QString kind;
-    if (extension == "html"_L1)
-        kind = u"HTML pages"_s;
-    else if (extension == "txt"_L1)
-        kind = u"Delimited text"_s;
-    else if (extension == "m3u"_L1)
-        kind = u"M3U playlists"_s;
-    else if (extension == "playlist"_L1)
-        kind = u"QTSS playlists"_s;
-    else
-        kind = u"Files"_s;
+    const ExportFormat *format = ExportFormat::forExtension(extension);
+    const QString kind = format && !format->fileType.isEmpty() ? QString(format->fileType) : u"Files"_s;
     return kind + u" (*."_s + extension + u')';
 }
 
