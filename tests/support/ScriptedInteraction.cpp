@@ -1,5 +1,20 @@
 #include "ScriptedInteraction.h"
 
+namespace {
+
+// The next scripted answer of a queue, or nothing (a cancelled chooser or panel) once the queue is empty.
+std::optional<QString> takeAnswer(std::deque<std::optional<QString>> &answers)
+{
+    std::optional<QString> answer;
+    if (!answers.empty()) {
+        answer = std::move(answers.front());
+        answers.pop_front();
+    }
+    return answer;
+}
+
+} // namespace
+
 UserInteraction::AlertButton ScriptedInteraction::runCriticalAlert(
     const QString &title, const QString &message, const QString &defaultButton, const QString &alternateButton)
 {
@@ -19,33 +34,20 @@ void ScriptedInteraction::beep()
 std::optional<QString> ScriptedInteraction::chooseFolder(const QString &startFolder)
 {
     folderRequests.append(startFolder);
-    if (folderAnswers.empty())
-        return std::nullopt;
-    auto answer = folderAnswers.front();
-    folderAnswers.pop_front();
-    return answer;
+    return takeAnswer(folderAnswers);
 }
 
 void ScriptedInteraction::beginSavePanel(
     const SavePanelRequest &request, std::function<void(std::optional<QString>)> done)
 {
     savePanelRequests.append(request);
-    std::optional<QString> answer;
-    if (!savePanelAnswers.empty()) {
-        answer = savePanelAnswers.front();
-        savePanelAnswers.pop_front();
-    }
-    done(answer);
+    done(takeAnswer(savePanelAnswers));
 }
 
 std::optional<QString> ScriptedInteraction::chooseColor(const QString &currentColor, const QString &title)
 {
     colorRequests.append({ currentColor, title });
-    if (colorAnswers.empty())
-        return std::nullopt;
-    auto answer = colorAnswers.front();
-    colorAnswers.pop_front();
-    return answer;
+    return takeAnswer(colorAnswers);
 }
 
 void ScriptedInteraction::showAbout(const QString &title, const QString &text)
