@@ -18,13 +18,17 @@ struct Result
     QByteArray err;
 };
 
-// Runs the built exporter with HOME and the configuration folder inside the test's temporary folder.
-Result runExporter(CoreEnvironment &env, const QStringList &arguments)
+// Runs the built exporter with HOME and the configuration folder inside the test's temporary folder, and
+// `extra` added to its environment.
+Result runExporter(
+    CoreEnvironment &env, const QStringList &arguments, const QList<std::pair<QString, QString>> &extra = {})
 {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(u"HOME"_s, env.home());
     environment.insert(u"XDG_CONFIG_HOME"_s, env.path(u"config"_s));
+    for (const auto &[name, value] : extra)
+        environment.insert(name, value);
     process.setProcessEnvironment(environment);
     process.start(QStringLiteral(SETLISTRY_EXPORT_BINARY), arguments);
     EXPECT_TRUE(process.waitForFinished(60000));
@@ -33,6 +37,22 @@ Result runExporter(CoreEnvironment &env, const QStringList &arguments)
 }
 
 const QString sample = sampleLibraryPath();
+
+QString writeErrorLine()
+{
+    return Localization::localizedString(u"WriteErrorTitle"_s) + u": "_s
+        + Localization::localizedString(u"WriteErrorText"_s) + u"\n"_s;
+}
+
+// The exporter's environment for a disk whose fsync() and fdatasync() fail. The sanitizer runtime must
+// otherwise be the first library loaded, before the preloaded one.
+QList<std::pair<QString, QString>> failingSync()
+{
+    QString asan = qEnvironmentVariable("ASAN_OPTIONS");
+    asan += (asan.isEmpty() ? u""_s : u":"_s) + u"verify_asan_link_order=0"_s;
+    return { { u"LD_PRELOAD"_s, QStringLiteral(SYNC_FAILURE_SHIM) }, { u"SETLISTRY_FAIL_SYNC"_s, u"1"_s },
+        { u"ASAN_OPTIONS"_s, asan } };
+}
 
 } // namespace
 
@@ -292,4 +312,30 @@ TEST(Cli, SetChecksTheKindOfTheValue)
     const QByteArray page = readFileBytes(out);
     EXPECT_TRUE(page.contains("4242</td></tr>"));
     EXPECT_TRUE(page.contains("123456}\n.nonalt"));
+}
+
+TEST(Cli, AWriteErrorReportedOnlyAtSyncIsAWriteError)
+{
+    CoreEnvironment env;
+    for (const QString &format : { u"txt"_s, u"m3u"_s, u"playlist"_s, u"html"_s }) {
+        SCOPED_TRACE(format.toStdString());
+        const QString dir = env.path(format);
+        ASSERT_TRUE(QDir().mkpath(dir));
+        const QString out = dir + u"/out."_s + format;
+        const QByteArray earlier = "the earlier export\n";
+        writeFileBytes(out, earlier);
+        const QStringList arguments
+            = { u"--library"_s, sample, u"--playlist"_s, u"Downloaded"_s, u"--format"_s, format, u"--output"_s, out };
+
+        const Result r = runExporter(env, arguments, failingSync());
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(QString::fromUtf8(r.err), writeErrorLine());
+        EXPECT_EQ(readFileBytes(out), earlier);
+        EXPECT_EQ(QDir(dir).entryList(QDir::Files), QStringList { u"out."_s + format }) << "no temporary file left";
+
+        // The same run on a sound disk replaces the file.
+        const Result ok = runExporter(env, arguments);
+        EXPECT_EQ(ok.status, 0) << ok.err.toStdString();
+        EXPECT_NE(readFileBytes(out), earlier);
+    }
 }

@@ -30,7 +30,9 @@ bool writeToFileAtomically(const QByteArray &bytes, const QString &path)
     file.setDirectWriteFallback(false);
     if (!file.open(QIODevice::WriteOnly))
         return false;
-    if (file.write(bytes) != bytes.size()) {
+    // QSaveFile::commit() syncs the temporary file but ignores the answer (Qt 6.4), while a disk or a network
+    // share may report a lost write only there; synced here, such a failure leaves the target as it was.
+    if (file.write(bytes) != bytes.size() || !file.flush() || ::fdatasync(file.handle()) != 0) {
         file.cancelWriting();
         return false;
     }

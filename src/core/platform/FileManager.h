@@ -11,7 +11,8 @@ bool fileExistsAtPath(const QString &path);
 // Whether the current user may write the file or folder at `path` (false when nothing is there).
 bool isWritableFileAtPath(const QString &path);
 // Writes `bytes` to `path` through a temporary file in the same folder that replaces the target only when
-// complete; on failure the target is left as it was. Answers whether it succeeded.
+// complete and synced to the disk; on failure (a failed sync included) the target is left as it was. Answers
+// whether it succeeded.
 bool writeToFileAtomically(const QByteArray &bytes, const QString &path);
 
 } // namespace FileManager
