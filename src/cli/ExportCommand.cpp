@@ -2,6 +2,7 @@
 
 #include "CliInteraction.h"
 #include "core/flow/ExportFormat.h"
+#include "core/html/HTML.h"
 #include "core/library/XMLAccessor.h"
 #include "core/platform/FileManager.h"
 #include "core/platform/PathUtils.h"
@@ -48,6 +49,25 @@ QString fitted(const QString &name, const QString &suffix, qsizetype maxBytes)
         i += len - 1;
     }
     return cut + suffix;
+}
+
+enum CharacterUse { Keep, Space, Drop };
+
+// Line breaks and tabs would break a name across lines in every listing; other controls and the bidirectional
+// overrides and isolates would make the name shown differ from the name stored.
+CharacterUse fileNameCharacter(char16_t c)
+{
+    if ((c >= u'\t' && c <= u'\r') || c == 0x85 || c == 0x2028 || c == 0x2029)
+        return Space;
+    if (c < 0x20 || (c >= 0x7f && c <= 0x9f) || (c >= 0x202a && c <= 0x202e) || (c >= 0x2066 && c <= 0x2069))
+        return Drop;
+    return Keep;
+}
+
+// Two names that a case-insensitive or normalising file system (or a person) takes for the same file.
+QString sameNameKey(const QString &name)
+{
+    return name.normalized(QString::NormalizationForm_C).toCaseFolded();
 }
 
 QString absolutePath(const QString &path)
@@ -117,7 +137,7 @@ bool exportInto(const QString &dir, const Playlist &playlist, const ExportFormat
     QStringList &taken, const CliInteraction &interaction)
 {
     const int alertsBefore = interaction.alertCount();
-    const QString name = safeFileName(playlist.getName(), format.extension, taken);
+    const QString name = safeFileName(playlist.getName(), format.extension, taken, format.writesPageSet);
     if (format.writesPageSet) {
         // Each page set in a folder of its own, so that further pages of two playlists never collide.
         const QString folder = dir + u'/' + PathUtils::stringByDeletingPathExtension(name);
@@ -169,21 +189,38 @@ bool isFormat(const QString &format)
     return ExportFormat::forCommandLineName(format) != nullptr;
 }
 
-QString safeFileName(const QString &playlistName, const QString &extension, QStringList &taken)
+QString safeFileName(const QString &playlistName, const QString &extension, QStringList &taken, bool pageSet)
 {
-    QString base = playlistName;
-    base.replace(u'/', u'-');
-    base.remove(QChar(u'\0'));
+    QString base;
+    base.reserve(playlistName.size());
+    for (const QChar ch : playlistName) {
+        switch (fileNameCharacter(ch.unicode())) {
+        case Keep:
+            base += ch == u'/' ? u'-' : ch;
+            break;
+        case Space:
+            base += u' ';
+            break;
+        case Drop:
+            break;
+        }
+    }
     if (base.startsWith(u'.'))
         base[0] = u'_';
     if (base.isEmpty())
         base = u"Untitled"_s;
 
+    // Room for the number of a page set's last page, which goes between the name and the extension.
+    const QString pageNumber = pageSet ? QString(QString::number(HTML::maxPageFiles).size(), u'0') : QString();
     const QString dotExtension = u"."_s + extension;
-    QString name = fitted(base, dotExtension, 255);
-    for (int n = 2; taken.contains(name); ++n)
-        name = fitted(base, u" "_s + QString::number(n) + dotExtension, 255);
-    taken.append(name);
+    const auto fits = [&](const QString &suffix) -> QString {
+        const QString name = fitted(base, suffix + pageNumber + dotExtension, HTML::maxFileNameBytes);
+        return name.chopped(pageNumber.size() + dotExtension.size()) + dotExtension;
+    };
+    QString name = fits(QString());
+    for (int n = 2; taken.contains(sameNameKey(name)); ++n)
+        name = fits(u" "_s + QString::number(n));
+    taken.append(sameNameKey(name));
     return name;
 }
 

@@ -1,4 +1,5 @@
 #include "cli/ExportCommand.h"
+#include "core/html/HTML.h"
 #include "core/platform/Localization.h"
 #include "core/settings/Preferences.h"
 #include "support/TestSupport.h"
@@ -37,6 +38,12 @@ Result runExporter(
 }
 
 const QString sample = sampleLibraryPath();
+
+// Folders, smart and built-in playlists, names that only case or normalisation tell apart, a 250-byte name.
+QString fixture()
+{
+    return QStringLiteral(SETLISTRY_FIXTURES_DIR) + u"/cli/playlists.xml"_s;
+}
 
 QString writeErrorLine()
 {
@@ -188,6 +195,18 @@ TEST(Cli, SafeFileNames)
         { QString(u"a\0b"_s), u"ab.m3u"_s },
         { u""_s, u"Untitled.m3u"_s },
         { QString(), u"Untitled 2.m3u"_s },
+        // Line breaks and tabs read as spaces; other controls and the bidirectional controls are dropped.
+        { u"Late\r\nShow\tTwo\u2028Three"_s, u"Late  Show Two Three.m3u"_s },
+        { u"a\u0001\u001f\u007f\u0085b"_s, u"a b.m3u"_s },
+        { u"\u202egnp.exe\u202a\u202b\u202c\u202d\u2066\u2067\u2068\u2069"_s, u"gnp.exe.m3u"_s },
+        { u"\u202e"_s, u"Untitled 3.m3u"_s },
+        // Names that only letter case or normalisation tell apart are the same name.
+        { u"Rock"_s, u"Rock.m3u"_s },
+        { u"rock"_s, u"rock 2.m3u"_s },
+        { u"ROCK 2"_s, u"ROCK 2 2.m3u"_s },
+        { u"Caf\u00e9"_s, u"Caf\u00e9.m3u"_s },
+        { u"Cafe\u0301"_s, u"Cafe\u0301 2.m3u"_s },
+        { u"CAF\u00c9"_s, u"CAF\u00c9 3.m3u"_s },
     };
     QStringList taken;
     for (const auto &c : cases) {
@@ -206,6 +225,37 @@ TEST(Cli, SafeFileNames)
     EXPECT_LE(emoji.toUtf8().size(), 255);
     EXPECT_FALSE(emoji.toUtf8().contains('?'));
     EXPECT_TRUE(QString::fromUtf8(emoji.toUtf8()) == emoji);
+
+    // A page set's name leaves room for the number of its last page, whatever the extension.
+    for (const QString &extension : { u"html"_s, u"htm"_s, u"playlist"_s }) {
+        for (const QString &name : { QString(250, u'x'), QString(300, u'\u00e9'), QString(100, u'\u6771') }) {
+            SCOPED_TRACE(QString(extension + u' ' + name.left(1)).toStdString());
+            QStringList names;
+            for (int k = 0; k < 3; ++k) {
+                const QString safe = ExportCommand::safeFileName(name, extension, names, true);
+                const QString last = HTML::pagePaths(safe, HTML::maxPageFiles).constLast();
+                EXPECT_LE(last.toUtf8().size(), 255);
+                EXPECT_GE(last.toUtf8().size(), 252) << "cut no more than needed";
+                EXPECT_EQ(QString::fromUtf8(safe.toUtf8()), safe);
+            }
+        }
+    }
+}
+
+TEST(Cli, AllWritesEveryPageOfALongName)
+{
+    CoreEnvironment env;
+    const QString dir = env.path(u"all"_s);
+    const Result r = runExporter(env,
+        { u"--library"_s, fixture(), u"--all"_s, u"--format"_s, u"html"_s, u"--output-dir"_s, dir, u"--set"_s,
+            u"HTMLMaxSongsPerFile=1"_s });
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    const QString stem = QString(248, u'x');
+    EXPECT_EQ(QDir(dir + u'/' + stem).entryList(QDir::Files, QDir::Name),
+        (QStringList { stem + u".html"_s, stem + u"2.html"_s, stem + u"3.html"_s }));
+    // Case and normalisation twins get their own page sets.
+    EXPECT_TRUE(QFileInfo::exists(dir + u"/rock 2/rock 2.html"_s));
+    EXPECT_TRUE(QFileInfo::exists(dir + u"/Cafe\u0301 2/Cafe\u0301 2.html"_s));
 }
 
 TEST(Cli, AllStopsAtTheFirstPlaylistThatIsNotWritten)
