@@ -17,6 +17,7 @@
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QJsonObject>
 #include <algorithm>
 
 using namespace Qt::StringLiterals;
@@ -129,6 +130,37 @@ std::optional<QString> findLibrary(const ExportOptions &options)
         printError(u"no iTunes library found in ~/Music/iTunes or ~/Documents/iTunes; "
                    "name one with --library FILE"_s);
     return found;
+}
+
+// One name a line: a line break inside a name would read as two playlists.
+QByteArray playlistLines(const XMLAccessor &library)
+{
+    QByteArray out;
+    for (QString name : library.getPlaylistNames()) {
+        name.replace(u'\r', u' ').replace(u'\n', u' ');
+        out += name.toUtf8() + '\n';
+    }
+    return out;
+}
+
+QByteArray playlistsAsJson(const XMLAccessor &library)
+{
+    const auto orNull = [](const std::optional<QString> &text) { return text ? QJsonValue(*text) : QJsonValue(); };
+    QJsonArray array;
+    qsizetype index = 0;
+    for (const XMLAccessor::PlaylistSummary &playlist : library.getPlaylistSummaries()) {
+        QJsonObject object;
+        object.insert(u"name"_s, playlist.name);
+        object.insert(u"persistentId"_s, orNull(playlist.persistentId));
+        object.insert(u"items"_s, qint64(playlist.items));
+        object.insert(u"parentPersistentId"_s, orNull(playlist.parentPersistentId));
+        object.insert(u"folder"_s, playlist.folder);
+        object.insert(u"builtIn"_s, playlist.builtIn);
+        object.insert(u"smart"_s, playlist.smart);
+        object.insert(u"index"_s, qint64(index++));
+        array.append(object);
+    }
+    return QJsonDocument(array).toJson(QJsonDocument::Indented);
 }
 
 // Writes one playlist of --all into `dir`; answers false, with the reason already printed, when it was not
@@ -264,7 +296,12 @@ std::variant<ExportOptions, int> parseArguments(const QStringList &arguments)
     const QCommandLineOption libraryOption(
         u"library"_s, u"Read the library FILE instead of searching for it."_s, u"FILE"_s);
     const QCommandLineOption listOption(u"list"_s, u"Print the playlist names, one per line."_s);
+    const QCommandLineOption jsonOption(u"json"_s,
+        u"With --list: print a JSON array of the playlists (name, persistentId, items, parentPersistentId, "
+        "folder, builtIn, smart, index)."_s);
     const QCommandLineOption playlistOption(u"playlist"_s, u"Export the first playlist named NAME."_s, u"NAME"_s);
+    const QCommandLineOption playlistIdOption(
+        u"playlist-id"_s, u"Export the playlist whose persistent ID is ID."_s, u"ID"_s);
     const QCommandLineOption allOption(u"all"_s, u"Export every playlist into --output-dir."_s);
     const QCommandLineOption formatOption(
         u"format"_s, u"Export format: "_s + ExportFormat::commandLineNames() + u"."_s, u"FORMAT"_s);
@@ -277,8 +314,8 @@ std::variant<ExportOptions, int> parseArguments(const QStringList &arguments)
         u"FILE"_s);
     const QCommandLineOption setOption(
         u"set"_s, u"Override one setting for this run; VALUE is JSON or a string."_s, u"KEY=VALUE"_s);
-    parser.addOptions({ libraryOption, listOption, playlistOption, allOption, formatOption, outputOption,
-        outputDirOption, albumOption, settingsOption, setOption });
+    parser.addOptions({ libraryOption, listOption, jsonOption, playlistOption, playlistIdOption, allOption,
+        formatOption, outputOption, outputDirOption, albumOption, settingsOption, setOption });
 
     if (!parser.parse(arguments)) {
         printError(parser.errorText());
@@ -300,12 +337,18 @@ std::variant<ExportOptions, int> parseArguments(const QStringList &arguments)
 
     ExportOptions options;
     const bool list = parser.isSet(listOption);
-    const bool one = parser.isSet(playlistOption);
+    const bool byId = parser.isSet(playlistIdOption);
+    const bool one = parser.isSet(playlistOption) || byId;
     const bool all = parser.isSet(allOption);
-    if (int(list) + int(one) + int(all) != 1) {
-        printError(u"give exactly one of --list, --playlist NAME or --all (see --help)"_s);
+    if (int(list) + int(parser.isSet(playlistOption)) + int(byId) + int(all) != 1) {
+        printError(u"give exactly one of --list, --playlist NAME, --playlist-id ID or --all (see --help)"_s);
         return Usage;
     }
+    if (parser.isSet(jsonOption) && !list) {
+        printError(u"--json goes with --list"_s);
+        return Usage;
+    }
+    options.json = parser.isSet(jsonOption);
     options.command = list ? ExportOptions::Command::List
         : one              ? ExportOptions::Command::Playlist
                            : ExportOptions::Command::All;
@@ -324,6 +367,8 @@ std::variant<ExportOptions, int> parseArguments(const QStringList &arguments)
             return Usage;
         }
         options.playlistName = parser.value(playlistOption);
+        if (byId)
+            options.playlistId = parser.value(playlistIdOption);
         options.output = parser.value(one ? outputOption : outputDirOption);
     }
 
@@ -392,9 +437,7 @@ int run(const ExportOptions &options)
     }
 
     if (options.command == ExportOptions::Command::List) {
-        QByteArray out;
-        for (const QString &name : library.getPlaylistNames())
-            out += name.toUtf8() + '\n';
+        const QByteArray out = options.json ? playlistsAsJson(library) : playlistLines(library);
         std::fwrite(out.constData(), 1, size_t(out.size()), stdout);
         return Success;
     }
@@ -402,9 +445,11 @@ int run(const ExportOptions &options)
     const bool albumBased = options.albumBased || store.boolForKey(QString(Preferences::prHTMLAlbumBased));
 
     if (options.command == ExportOptions::Command::Playlist) {
-        const auto playlist = library.getPlaylist(options.playlistName);
+        const auto playlist = options.playlistId ? library.getPlaylistByPersistentId(*options.playlistId)
+                                                 : library.getPlaylist(options.playlistName);
         if (!playlist) {
-            printError(u"no playlist named \""_s + options.playlistName + u"\""_s);
+            printError(options.playlistId ? u"no playlist with the persistent ID \""_s + *options.playlistId + u"\""_s
+                                          : u"no playlist named \""_s + options.playlistName + u"\""_s);
             return Failure;
         }
         options.format->save(absolutePath(options.output), *playlist, albumBased);

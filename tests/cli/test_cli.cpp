@@ -5,6 +5,9 @@
 #include "support/TestSupport.h"
 
 #include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <gtest/gtest.h>
 
@@ -77,6 +80,59 @@ TEST(Cli, ListsThePlaylistNamesInLibraryOrder)
     QFile::copy(sample, env.home() + u"/Documents/iTunes/iTunes Music Library.xml"_s);
     EXPECT_EQ(runExporter(env, { u"--list"_s }).out, r.out);
     EXPECT_FALSE(QFile::exists(env.path(u"config/Setlistry/settings.json"_s)));
+}
+
+TEST(Cli, ListsForScripts)
+{
+    CoreEnvironment env;
+    // A line break inside a name never splits it across lines.
+    const Result lines = runExporter(env, { u"--library"_s, fixture(), u"--list"_s });
+    ASSERT_EQ(lines.status, 0) << lines.err.toStdString();
+    const QStringList names = QString::fromUtf8(lines.out).split(u'\n');
+    ASSERT_EQ(names.size(), 11);
+    EXPECT_TRUE(names[3] == u"Late  Show"_s || names[3] == u"Late Show"_s) << names[3].toStdString();
+
+    const Result json = runExporter(env, { u"--library"_s, fixture(), u"--list"_s, u"--json"_s });
+    ASSERT_EQ(json.status, 0) << json.err.toStdString();
+    const QJsonArray array = QJsonDocument::fromJson(json.out).array();
+    ASSERT_EQ(array.size(), 10);
+    const auto entry = [](const char *name, const QJsonValue &id, int items, const QJsonValue &parent, bool folder,
+                           bool builtIn, bool smart, int index) {
+        return QJsonObject { { u"name"_s, QString::fromUtf8(name) }, { u"persistentId"_s, id }, { u"items"_s, items },
+            { u"parentPersistentId"_s, parent }, { u"folder"_s, folder }, { u"builtIn"_s, builtIn },
+            { u"smart"_s, smart }, { u"index"_s, index } };
+    };
+    const QJsonValue none = QJsonValue::Null;
+    EXPECT_EQ(array[0].toObject(), entry("Library", u"0A00000000000001"_s, 3, none, false, true, false, 0));
+    EXPECT_EQ(array[1].toObject(), entry("Music", u"0A00000000000002"_s, 3, none, false, true, false, 1));
+    EXPECT_EQ(array[2].toObject(), entry("Gigs", u"0A00000000000003"_s, 0, none, true, false, false, 2));
+    const QString lateShow = array[3].toObject().value(u"name"_s).toString();
+    EXPECT_TRUE(lateShow == u"Late\r\nShow"_s || lateShow == u"Late\nShow"_s) << "the name exactly";
+    EXPECT_EQ(array[3].toObject().value(u"parentPersistentId"_s), QJsonValue(u"0A00000000000003"_s));
+    EXPECT_EQ(array[4].toObject(), entry("Favourites", u"0A00000000000005"_s, 1, none, false, false, true, 4));
+    EXPECT_EQ(array[5].toObject(), entry("Rock", none, 1, none, false, false, false, 5));
+
+    // Of the sample's two playlists named "Downloaded", the second one by its persistent ID.
+    const Result sampleJson = runExporter(env, { u"--library"_s, sample, u"--list"_s, u"--json"_s });
+    QStringList downloaded;
+    for (const QJsonValue &playlist : QJsonDocument::fromJson(sampleJson.out).array()) {
+        if (playlist[u"name"_s] == u"Downloaded"_s)
+            downloaded.append(playlist[u"persistentId"_s].toString());
+    }
+    ASSERT_EQ(downloaded, (QStringList { u"00009A0B00000003"_s, u"00009A0B00000007"_s }));
+    const QString out = env.path(u"second.m3u"_s);
+    const QStringList byId = { u"--library"_s, sample, u"--format"_s, u"m3u"_s, u"--output"_s, out };
+    const Result second = runExporter(env, byId + QStringList { u"--playlist-id"_s, downloaded[1] });
+    ASSERT_EQ(second.status, 0) << second.err.toStdString();
+    EXPECT_TRUE(readFileBytes(out).contains("Hunter"));
+    EXPECT_FALSE(readFileBytes(out).contains("Energy Flow"));
+
+    const Result unknown = runExporter(env, byId + QStringList { u"--playlist-id"_s, u"FFFF"_s });
+    EXPECT_EQ(unknown.status, 1);
+    EXPECT_EQ(unknown.err, "setlistry-export: no playlist with the persistent ID \"FFFF\"\n");
+    EXPECT_EQ(
+        runExporter(env, byId + QStringList { u"--playlist-id"_s, u"FFFF"_s, u"--playlist"_s, u"x"_s }).status, 2);
+    EXPECT_EQ(runExporter(env, { u"--library"_s, sample, u"--json"_s }).status, 2);
 }
 
 TEST(Cli, ExitStatuses)
