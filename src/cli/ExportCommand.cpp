@@ -163,6 +163,19 @@ QByteArray playlistsAsJson(const XMLAccessor &library)
     return QJsonDocument(array).toJson(QJsonDocument::Indented);
 }
 
+// Every file --all writes lands in its folder: a symbolic link where a file goes is removed (never what it
+// points to), so that the new file takes its place.
+bool removeLinks(const QStringList &paths)
+{
+    for (const QString &path : paths) {
+        if (FileManager::isSymbolicLinkAtPath(path) && !QFile::remove(path)) {
+            printError(u"cannot replace the symbolic link "_s + path);
+            return false;
+        }
+    }
+    return true;
+}
+
 // Writes one playlist of --all into `dir`; answers false, with the reason already printed, when it was not
 // written.
 bool exportInto(const QString &dir, const Playlist &playlist, const ExportFormat &format, bool albumBased,
@@ -173,17 +186,28 @@ bool exportInto(const QString &dir, const Playlist &playlist, const ExportFormat
     if (format.writesPageSet) {
         // Each page set in a folder of its own, so that further pages of two playlists never collide.
         const QString folder = dir + u'/' + PathUtils::stringByDeletingPathExtension(name);
+        // A link in place of the folder would lead the pages out of DIR: it gives way to a real folder.
+        if (FileManager::isSymbolicLinkAtPath(folder) && !QFile::remove(folder)) {
+            printError(u"cannot replace the symbolic link "_s + folder);
+            return false;
+        }
         const bool existed = QFileInfo::exists(folder);
         if (!QDir().mkpath(folder)) {
             printError(u"cannot make the folder "_s + folder);
             return false;
         }
-        format.save(folder + u'/' + name, playlist, albumBased);
+        const QString first = folder + u'/' + name;
+        if (!removeLinks(HTML::pagePaths(first, HTML::maxPageFiles)))
+            return false;
+        format.save(first, playlist, albumBased);
         // A playlist with nothing to show writes no page; leave no empty folder behind for it.
         if (!existed)
             QDir().rmdir(folder);
     } else {
-        format.save(dir + u'/' + name, playlist, albumBased);
+        const QString file = dir + u'/' + name;
+        if (!removeLinks({ file }))
+            return false;
+        format.save(file, playlist, albumBased);
     }
     // Every exporter reports a file it could not write with an alert.
     return interaction.alertCount() == alertsBefore;

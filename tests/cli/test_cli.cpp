@@ -445,3 +445,62 @@ TEST(Cli, AWriteErrorReportedOnlyAtSyncIsAWriteError)
         EXPECT_NE(readFileBytes(out), earlier);
     }
 }
+
+TEST(Cli, SymbolicLinksDoNotLeadWritesOutOfTheFolder)
+{
+    CoreEnvironment env;
+    const QString outside = env.path(u"outside"_s);
+    ASSERT_TRUE(QDir().mkpath(outside + u"/folder"_s));
+    writeFileBytes(outside + u"/target.m3u"_s, "keep");
+    writeFileBytes(outside + u"/page.html"_s, "keep");
+    const auto isFile = [](const QString &path) { return QFileInfo(path).isFile() && !QFileInfo(path).isSymLink(); };
+
+    // --all: a link, live or dangling, where a file goes is replaced by the file.
+    const QString dir = env.path(u"all"_s);
+    ASSERT_TRUE(QDir().mkpath(dir));
+    ASSERT_TRUE(QFile::link(outside + u"/target.m3u"_s, dir + u"/Library.m3u"_s));
+    ASSERT_TRUE(QFile::link(outside + u"/ghost.m3u"_s, dir + u"/Road Trip.m3u"_s));
+    Result r
+        = runExporter(env, { u"--library"_s, sample, u"--all"_s, u"--format"_s, u"m3u"_s, u"--output-dir"_s, dir });
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_TRUE(isFile(dir + u"/Library.m3u"_s));
+    EXPECT_TRUE(isFile(dir + u"/Road Trip.m3u"_s));
+    EXPECT_EQ(readFileBytes(outside + u"/target.m3u"_s), "keep");
+    EXPECT_FALSE(QFileInfo::exists(outside + u"/ghost.m3u"_s));
+
+    // --all of page sets: a link in place of a page set's folder gives way to a real folder, and a link in
+    // place of a further page to the page.
+    const QString html = env.path(u"html"_s);
+    ASSERT_TRUE(QDir().mkpath(html + u"/Road Trip"_s));
+    ASSERT_TRUE(QFile::link(outside + u"/folder"_s, html + u"/Library"_s));
+    ASSERT_TRUE(QFile::link(outside + u"/page.html"_s, html + u"/Road Trip/Road Trip2.html"_s));
+    r = runExporter(env,
+        { u"--library"_s, sample, u"--all"_s, u"--format"_s, u"html"_s, u"--output-dir"_s, html, u"--set"_s,
+            u"HTMLMaxSongsPerFile=1"_s });
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_FALSE(QFileInfo(html + u"/Library"_s).isSymLink());
+    EXPECT_TRUE(isFile(html + u"/Library/Library.html"_s));
+    EXPECT_TRUE(QDir(outside + u"/folder"_s).isEmpty());
+    EXPECT_TRUE(isFile(html + u"/Road Trip/Road Trip2.html"_s));
+    EXPECT_EQ(readFileBytes(outside + u"/page.html"_s), "keep");
+
+    // A single export writes through the link the user chose, but never creates the far end of a dangling one.
+    const QString live = env.path(u"live.m3u"_s);
+    const QString dangling = env.path(u"dangling.m3u"_s);
+    ASSERT_TRUE(QFile::link(outside + u"/target.m3u"_s, live));
+    ASSERT_TRUE(QFile::link(outside + u"/ghost.m3u"_s, dangling));
+    const QStringList one = { u"--library"_s, sample, u"--playlist"_s, u"Downloaded"_s, u"--format"_s, u"m3u"_s };
+    r = runExporter(env, one + QStringList { u"--output"_s, live });
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_TRUE(QFileInfo(live).isSymLink());
+    EXPECT_TRUE(readFileBytes(outside + u"/target.m3u"_s).startsWith("#EXTINF:"));
+    for (const QString &format : { u"m3u"_s, u"html"_s }) {
+        SCOPED_TRACE(format.toStdString());
+        r = runExporter(env,
+            { u"--library"_s, sample, u"--playlist"_s, u"Downloaded"_s, u"--format"_s, format, u"--output"_s,
+                dangling });
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(QString::fromUtf8(r.err), writeErrorLine());
+        EXPECT_FALSE(QFileInfo::exists(outside + u"/ghost.m3u"_s));
+    }
+}

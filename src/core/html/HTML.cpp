@@ -169,7 +169,8 @@ void HTML::saveHTMLTo(const QString &path, const Playlist &playlist, bool albumB
     // The first page is the file the user chose to replace; a further page must never replace anything.
     // Checked before any page is made or written, so a refusal leaves every file as it was.
     for (int k = 1; k < pages; ++k) {
-        if (FileManager::fileExistsAtPath(paths[k])) {
+        // A dangling link is nothing to replace, but writing the page would create a file where it points.
+        if (FileManager::fileExistsAtPath(paths[k]) || FileManager::isSymbolicLinkAtPath(paths[k])) {
             ui.runCriticalAlert(text("FileExistsErrorTitle"_L1),
                 text("FileExistsErrorText1"_L1) % PathUtils::lastPathComponent(paths[k])
                     % text("FileExistsErrorText2"_L1) % PathUtils::lastPathComponent(paths[0]) % "\"."_L1,

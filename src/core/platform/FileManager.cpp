@@ -21,9 +21,19 @@ bool isWritableFileAtPath(const QString &path)
     return ::access(QFile::encodeName(path).constData(), W_OK) == 0;
 }
 
+bool isSymbolicLinkAtPath(const QString &path)
+{
+    return !path.isEmpty() && QFileInfo(path).isSymLink();
+}
+
 bool writeToFileAtomically(const QByteArray &bytes, const QString &path)
 {
     if (path.isEmpty())
+        return false;
+    // QSaveFile writes through a symbolic link, which is what a user who chose a link wants; but through a
+    // dangling one it would create a file wherever the link points.
+    const QFileInfo info(path);
+    if (info.isSymLink() && !info.exists())
         return false;
     QSaveFile file(path);
     // Never fall back to writing the target in place: a failed write must leave it as it was.

@@ -6,6 +6,8 @@
 #include "core/text/kwStringMethods.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 
 using namespace Qt::StringLiterals;
 
@@ -195,6 +197,18 @@ TEST_F(HTMLSaveTest, APageNameThatDoesNotFitWritesNothing)
         ASSERT_EQ(env.interaction().alerts.size(), 1);
         EXPECT_EQ(str(env.interaction().alerts.first().title), str(loc("WriteErrorTitle")));
     }
+}
+
+TEST_F(HTMLSaveTest, ADanglingLinkInPlaceOfAFurtherPageIsRefused)
+{
+    set(Preferences::prHTMLMaxSongsPerFile, 1);
+    ASSERT_TRUE(QFile::link(env.path(u"ghost.html"_s), file(u"Mix2.html"_s)));
+    HTML::saveHTMLTo(file(u"Mix.html"_s), Playlist(u"P"_s, songsNamed(2)), false);
+    ASSERT_EQ(env.interaction().alerts.size(), 1);
+    EXPECT_EQ(str(env.interaction().alerts.first().title), str(loc("FileExistsErrorTitle")));
+    EXPECT_FALSE(QFileInfo::exists(env.path(u"ghost.html"_s)));
+    EXPECT_FALSE(QFileInfo::exists(file(u"Mix.html"_s)));
+    EXPECT_TRUE(QFileInfo(file(u"Mix2.html"_s)).isSymLink());
 }
 
 // Song-based pages remove duplicates before the sort; album-based pages take the playlist as it is.
