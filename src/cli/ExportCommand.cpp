@@ -3,6 +3,7 @@
 #include "CliInteraction.h"
 #include "core/flow/ExportFormat.h"
 #include "core/html/HTML.h"
+#include "core/html/HTMLPage.h"
 #include "core/library/XMLAccessor.h"
 #include "core/platform/FileManager.h"
 #include "core/platform/PathUtils.h"
@@ -130,6 +131,18 @@ std::optional<QString> findLibrary(const ExportOptions &options)
         printError(u"no iTunes library found in ~/Music/iTunes or ~/Documents/iTunes; "
                    "name one with --library FILE"_s);
     return found;
+}
+
+// The pages use the default in place of a colour setting that is not one; said once per run, not per page.
+void warnOfColoursNotUsed()
+{
+    for (const QLatin1StringView key : { Preferences::prHTMLBGColor, Preferences::prHTMLTextColor,
+             Preferences::prHTMLOddColor, Preferences::prHTMLEvenColor }) {
+        const QString value = Preferences::stringFor(key);
+        if (!HTMLPage::isColour(value))
+            printError(key + u" \""_s + value + u"\" is not a colour; the default "_s + HTMLPage::colourFor(key)
+                + u" is used"_s);
+    }
 }
 
 // One name a line: a line break inside a name would read as two playlists.
@@ -467,6 +480,8 @@ int run(const ExportOptions &options)
     }
 
     const bool albumBased = options.albumBased || store.boolForKey(QString(Preferences::prHTMLAlbumBased));
+    if (options.format->writesPageSet)
+        warnOfColoursNotUsed();
 
     if (options.command == ExportOptions::Command::Playlist) {
         const auto playlist = options.playlistId ? library.getPlaylistByPersistentId(*options.playlistId)

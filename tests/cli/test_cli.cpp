@@ -504,3 +504,32 @@ TEST(Cli, SymbolicLinksDoNotLeadWritesOutOfTheFolder)
         EXPECT_FALSE(QFileInfo::exists(outside + u"/ghost.m3u"_s));
     }
 }
+
+TEST(Cli, SettingsThatCannotHurt)
+{
+    CoreEnvironment env;
+    const QString settings = env.path(u"crafted.json"_s);
+    writeFileBytes(settings,
+        R"({"HTMLBGColor": "fff;}</style><script>alert(1)</script><style>", "HTMLOddColor": "12345",
+            "HTMLMaxSongsPerFile": 9223372036854775807, "HTMLMaxAlbumsPerFile": -9223372036854775807})");
+    const QString out = env.path(u"p.html"_s);
+    for (const bool albumBased : { false, true }) {
+        SCOPED_TRACE(albumBased);
+        QStringList arguments = { u"--library"_s, sample, u"--playlist"_s, u"Road Trip"_s, u"--format"_s, u"html"_s,
+            u"--output"_s, out, u"--settings"_s, settings };
+        if (albumBased)
+            arguments.append(u"--album-based"_s);
+        const Result r = runExporter(env, arguments);
+        EXPECT_EQ(r.status, 0) << r.err.toStdString();
+        EXPECT_EQ(r.err,
+            "setlistry-export: HTMLBGColor \"fff;}</style><script>alert(1)</script><style>\" is not a colour; the "
+            "default FFFFFF is used\n"
+            "setlistry-export: HTMLOddColor \"12345\" is not a colour; the default e7e7e7 is used\n");
+        const QByteArray page = readFileBytes(out);
+        EXPECT_FALSE(page.contains("<script>"));
+        EXPECT_TRUE(page.contains("background-color: #FFFFFF;"));
+        EXPECT_TRUE(page.contains(".alt {background: #e7e7e7}"));
+        EXPECT_TRUE(page.contains("Page: 1/1"));
+        QFile::remove(out);
+    }
+}
