@@ -2,6 +2,8 @@
 
 #include "CliInteraction.h"
 #include "core/flow/ExportFormat.h"
+#include "core/html/HTML.h"
+#include "core/html/HTMLPage.h"
 #include "core/library/XMLAccessor.h"
 #include "core/platform/FileManager.h"
 #include "core/platform/PathUtils.h"
@@ -17,6 +19,7 @@
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QJsonObject>
 #include <algorithm>
 
 using namespace Qt::StringLiterals;
@@ -49,6 +52,25 @@ QString fitted(const QString &name, const QString &suffix, qsizetype maxBytes)
         i += len - 1;
     }
     return cut + suffix;
+}
+
+enum CharacterUse { Keep, Space, Drop };
+
+// Line breaks and tabs would break a name across lines in every listing; other controls and the bidirectional
+// overrides and isolates would make the name shown differ from the name stored.
+CharacterUse fileNameCharacter(char16_t c)
+{
+    if ((c >= u'\t' && c <= u'\r') || c == 0x85 || c == 0x2028 || c == 0x2029)
+        return Space;
+    if (c < 0x20 || (c >= 0x7f && c <= 0x9f) || (c >= 0x202a && c <= 0x202e) || (c >= 0x2066 && c <= 0x2069))
+        return Drop;
+    return Keep;
+}
+
+// Two names that a case-insensitive or normalising file system (or a person) takes for the same file.
+QString sameNameKey(const QString &name)
+{
+    return name.normalized(QString::NormalizationForm_C).toCaseFolded();
 }
 
 QString absolutePath(const QString &path)
@@ -112,27 +134,94 @@ std::optional<QString> findLibrary(const ExportOptions &options)
     return found;
 }
 
+// The pages use the default in place of a colour setting that is not one; said once per run, not per page.
+void warnOfColoursNotUsed()
+{
+    for (const QLatin1StringView key : { Preferences::prHTMLBGColor, Preferences::prHTMLTextColor,
+             Preferences::prHTMLOddColor, Preferences::prHTMLEvenColor }) {
+        const QString value = Preferences::stringFor(key);
+        if (!HTMLPage::isColour(value))
+            printError(key + u" \""_s + value + u"\" is not a colour; the default "_s + HTMLPage::colourFor(key)
+                + u" is used"_s);
+    }
+}
+
+// One name a line: a line break inside a name would read as two playlists.
+QByteArray playlistLines(const XMLAccessor &library)
+{
+    QByteArray out;
+    for (QString name : library.getPlaylistNames()) {
+        name.replace(u'\r', u' ').replace(u'\n', u' ');
+        out += name.toUtf8() + '\n';
+    }
+    return out;
+}
+
+QByteArray playlistsAsJson(const XMLAccessor &library)
+{
+    const auto orNull = [](const std::optional<QString> &text) { return text ? QJsonValue(*text) : QJsonValue(); };
+    QJsonArray array;
+    qsizetype index = 0;
+    for (const XMLAccessor::PlaylistSummary &playlist : library.getPlaylistSummaries()) {
+        QJsonObject object;
+        object.insert(u"name"_s, playlist.name);
+        object.insert(u"persistentId"_s, orNull(playlist.persistentId));
+        object.insert(u"items"_s, qint64(playlist.items));
+        object.insert(u"parentPersistentId"_s, orNull(playlist.parentPersistentId));
+        object.insert(u"folder"_s, playlist.folder);
+        object.insert(u"builtIn"_s, playlist.builtIn);
+        object.insert(u"smart"_s, playlist.smart);
+        object.insert(u"index"_s, qint64(index++));
+        array.append(object);
+    }
+    return QJsonDocument(array).toJson(QJsonDocument::Indented);
+}
+
+// Every file --all writes lands in its folder: a symbolic link where a file goes is removed (never what it
+// points to), so that the new file takes its place.
+bool removeLinks(const QStringList &paths)
+{
+    for (const QString &path : paths) {
+        if (FileManager::isSymbolicLinkAtPath(path) && !QFile::remove(path)) {
+            printError(u"cannot replace the symbolic link "_s + path);
+            return false;
+        }
+    }
+    return true;
+}
+
 // Writes one playlist of --all into `dir`; answers false, with the reason already printed, when it was not
 // written.
 bool exportInto(const QString &dir, const Playlist &playlist, const ExportFormat &format, bool albumBased,
     QStringList &taken, const CliInteraction &interaction)
 {
     const int alertsBefore = interaction.alertCount();
-    const QString name = safeFileName(playlist.getName(), format.extension, taken);
+    const QString name = safeFileName(playlist.getName(), format.extension, taken, format.writesPageSet);
     if (format.writesPageSet) {
         // Each page set in a folder of its own, so that further pages of two playlists never collide.
         const QString folder = dir + u'/' + PathUtils::stringByDeletingPathExtension(name);
+        // A link in place of the folder would lead the pages out of DIR: it gives way to a real folder.
+        if (FileManager::isSymbolicLinkAtPath(folder) && !QFile::remove(folder)) {
+            printError(u"cannot replace the symbolic link "_s + folder);
+            return false;
+        }
         const bool existed = QFileInfo::exists(folder);
         if (!QDir().mkpath(folder)) {
             printError(u"cannot make the folder "_s + folder);
             return false;
         }
-        format.save(folder + u'/' + name, playlist, albumBased);
+        const QString first = folder + u'/' + name;
+        if (!removeLinks(HTML::pagePaths(first, HTML::maxPageFiles)))
+            return false;
+        format.save(first, playlist, albumBased);
         // A playlist with nothing to show writes no page; leave no empty folder behind for it.
         if (!existed)
             QDir().rmdir(folder);
     } else {
-        format.save(dir + u'/' + name, playlist, albumBased);
+        const QString file = dir + u'/' + name;
+        if (!removeLinks({ file }))
+            return false;
+        format.save(file, playlist, albumBased);
     }
     // Every exporter reports a file it could not write with an alert.
     return interaction.alertCount() == alertsBefore;
@@ -170,21 +259,38 @@ bool isFormat(const QString &format)
     return ExportFormat::forCommandLineName(format) != nullptr;
 }
 
-QString safeFileName(const QString &playlistName, const QString &extension, QStringList &taken)
+QString safeFileName(const QString &playlistName, const QString &extension, QStringList &taken, bool pageSet)
 {
-    QString base = playlistName;
-    base.replace(u'/', u'-');
-    base.remove(QChar(u'\0'));
+    QString base;
+    base.reserve(playlistName.size());
+    for (const QChar ch : playlistName) {
+        switch (fileNameCharacter(ch.unicode())) {
+        case Keep:
+            base += ch == u'/' ? u'-' : ch;
+            break;
+        case Space:
+            base += u' ';
+            break;
+        case Drop:
+            break;
+        }
+    }
     if (base.startsWith(u'.'))
         base[0] = u'_';
     if (base.isEmpty())
         base = u"Untitled"_s;
 
+    // Room for the number of a page set's last page, which goes between the name and the extension.
+    const QString pageNumber = pageSet ? QString(QString::number(HTML::maxPageFiles).size(), u'0') : QString();
     const QString dotExtension = u"."_s + extension;
-    QString name = fitted(base, dotExtension, 255);
-    for (int n = 2; taken.contains(name); ++n)
-        name = fitted(base, u" "_s + QString::number(n) + dotExtension, 255);
-    taken.append(name);
+    const auto fits = [&](const QString &suffix) -> QString {
+        const QString name = fitted(base, suffix + pageNumber + dotExtension, HTML::maxFileNameBytes);
+        return name.chopped(pageNumber.size() + dotExtension.size()) + dotExtension;
+    };
+    QString name = fits(QString());
+    for (int n = 2; taken.contains(sameNameKey(name)); ++n)
+        name = fits(u" "_s + QString::number(n));
+    taken.append(sameNameKey(name));
     return name;
 }
 
@@ -228,7 +334,12 @@ std::variant<ExportOptions, int> parseArguments(const QStringList &arguments)
     const QCommandLineOption libraryOption(
         u"library"_s, u"Read the library FILE instead of searching for it."_s, u"FILE"_s);
     const QCommandLineOption listOption(u"list"_s, u"Print the playlist names, one per line."_s);
+    const QCommandLineOption jsonOption(u"json"_s,
+        u"With --list: print a JSON array of the playlists (name, persistentId, items, parentPersistentId, "
+        "folder, builtIn, smart, index)."_s);
     const QCommandLineOption playlistOption(u"playlist"_s, u"Export the first playlist named NAME."_s, u"NAME"_s);
+    const QCommandLineOption playlistIdOption(
+        u"playlist-id"_s, u"Export the playlist whose persistent ID is ID."_s, u"ID"_s);
     const QCommandLineOption allOption(u"all"_s, u"Export every playlist into --output-dir."_s);
     const QCommandLineOption formatOption(
         u"format"_s, u"Export format: "_s + ExportFormat::commandLineNames() + u"."_s, u"FORMAT"_s);
@@ -241,8 +352,8 @@ std::variant<ExportOptions, int> parseArguments(const QStringList &arguments)
         u"FILE"_s);
     const QCommandLineOption setOption(
         u"set"_s, u"Override one setting for this run; VALUE is JSON or a string."_s, u"KEY=VALUE"_s);
-    parser.addOptions({ libraryOption, listOption, playlistOption, allOption, formatOption, outputOption,
-        outputDirOption, albumOption, settingsOption, setOption });
+    parser.addOptions({ libraryOption, listOption, jsonOption, playlistOption, playlistIdOption, allOption,
+        formatOption, outputOption, outputDirOption, albumOption, settingsOption, setOption });
 
     if (!parser.parse(arguments)) {
         printError(parser.errorText());
@@ -264,12 +375,18 @@ std::variant<ExportOptions, int> parseArguments(const QStringList &arguments)
 
     ExportOptions options;
     const bool list = parser.isSet(listOption);
-    const bool one = parser.isSet(playlistOption);
+    const bool byId = parser.isSet(playlistIdOption);
+    const bool one = parser.isSet(playlistOption) || byId;
     const bool all = parser.isSet(allOption);
-    if (int(list) + int(one) + int(all) != 1) {
-        printError(u"give exactly one of --list, --playlist NAME or --all (see --help)"_s);
+    if (int(list) + int(parser.isSet(playlistOption)) + int(byId) + int(all) != 1) {
+        printError(u"give exactly one of --list, --playlist NAME, --playlist-id ID or --all (see --help)"_s);
         return Usage;
     }
+    if (parser.isSet(jsonOption) && !list) {
+        printError(u"--json goes with --list"_s);
+        return Usage;
+    }
+    options.json = parser.isSet(jsonOption);
     options.command = list ? ExportOptions::Command::List
         : one              ? ExportOptions::Command::Playlist
                            : ExportOptions::Command::All;
@@ -288,6 +405,8 @@ std::variant<ExportOptions, int> parseArguments(const QStringList &arguments)
             return Usage;
         }
         options.playlistName = parser.value(playlistOption);
+        if (byId)
+            options.playlistId = parser.value(playlistIdOption);
         options.output = parser.value(one ? outputOption : outputDirOption);
     }
 
@@ -345,19 +464,21 @@ int run(const ExportOptions &options)
     }
 
     if (options.command == ExportOptions::Command::List) {
-        QByteArray out;
-        for (const QString &name : library.getPlaylistNames())
-            out += name.toUtf8() + '\n';
+        const QByteArray out = options.json ? playlistsAsJson(library) : playlistLines(library);
         std::fwrite(out.constData(), 1, size_t(out.size()), stdout);
         return Success;
     }
 
     const bool albumBased = options.albumBased || store.boolForKey(QString(Preferences::prHTMLAlbumBased));
+    if (options.format->writesPageSet)
+        warnOfColoursNotUsed();
 
     if (options.command == ExportOptions::Command::Playlist) {
-        const auto playlist = library.getPlaylist(options.playlistName);
+        const auto playlist = options.playlistId ? library.getPlaylistByPersistentId(*options.playlistId)
+                                                 : library.getPlaylist(options.playlistName);
         if (!playlist) {
-            printError(u"no playlist named \""_s + options.playlistName + u"\""_s);
+            printError(options.playlistId ? u"no playlist with the persistent ID \""_s + *options.playlistId + u"\""_s
+                                          : u"no playlist named \""_s + options.playlistName + u"\""_s);
             return Failure;
         }
         options.format->save(absolutePath(options.output), *playlist, albumBased);

@@ -15,7 +15,9 @@ struct ExportOptions
 
     Command command = Command::List;
     const ExportFormat *format = nullptr; // set unless the command is List
-    QString playlistName; // Playlist only
+    QString playlistName; // Playlist only, unless playlistId is set
+    std::optional<QString> playlistId; // Playlist: the persistent ID given instead of a name
+    bool json = false; // List: as a JSON array
     QString output; // the file for Playlist, the folder for All
     std::optional<QString> libraryPath; // none: searched for where the application looks
     QString settingsFile; // the user's settings unless --settings named another (which then exists)

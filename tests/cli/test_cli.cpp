@@ -1,9 +1,13 @@
 #include "cli/ExportCommand.h"
+#include "core/html/HTML.h"
 #include "core/platform/Localization.h"
 #include "core/settings/Preferences.h"
 #include "support/TestSupport.h"
 
 #include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <gtest/gtest.h>
 
@@ -18,13 +22,17 @@ struct Result
     QByteArray err;
 };
 
-// Runs the built exporter with HOME and the configuration folder inside the test's temporary folder.
-Result runExporter(CoreEnvironment &env, const QStringList &arguments)
+// Runs the built exporter with HOME and the configuration folder inside the test's temporary folder, and
+// `extra` added to its environment.
+Result runExporter(
+    CoreEnvironment &env, const QStringList &arguments, const QList<std::pair<QString, QString>> &extra = {})
 {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(u"HOME"_s, env.home());
     environment.insert(u"XDG_CONFIG_HOME"_s, env.path(u"config"_s));
+    for (const auto &[name, value] : extra)
+        environment.insert(name, value);
     process.setProcessEnvironment(environment);
     process.start(QStringLiteral(SETLISTRY_EXPORT_BINARY), arguments);
     EXPECT_TRUE(process.waitForFinished(60000));
@@ -33,6 +41,28 @@ Result runExporter(CoreEnvironment &env, const QStringList &arguments)
 }
 
 const QString sample = sampleLibraryPath();
+
+// Folders, smart and built-in playlists, names that only case or normalisation tell apart, a 250-byte name.
+QString fixture()
+{
+    return QStringLiteral(SETLISTRY_FIXTURES_DIR) + u"/cli/playlists.xml"_s;
+}
+
+QString writeErrorLine()
+{
+    return Localization::localizedString(u"WriteErrorTitle"_s) + u": "_s
+        + Localization::localizedString(u"WriteErrorText"_s) + u"\n"_s;
+}
+
+// The exporter's environment for a disk whose fsync() and fdatasync() fail. The sanitizer runtime must
+// otherwise be the first library loaded, before the preloaded one.
+QList<std::pair<QString, QString>> failingSync()
+{
+    QString asan = qEnvironmentVariable("ASAN_OPTIONS");
+    asan += (asan.isEmpty() ? u""_s : u":"_s) + u"verify_asan_link_order=0"_s;
+    return { { u"LD_PRELOAD"_s, QStringLiteral(SYNC_FAILURE_SHIM) }, { u"SETLISTRY_FAIL_SYNC"_s, u"1"_s },
+        { u"ASAN_OPTIONS"_s, asan } };
+}
 
 } // namespace
 
@@ -50,6 +80,59 @@ TEST(Cli, ListsThePlaylistNamesInLibraryOrder)
     QFile::copy(sample, env.home() + u"/Documents/iTunes/iTunes Music Library.xml"_s);
     EXPECT_EQ(runExporter(env, { u"--list"_s }).out, r.out);
     EXPECT_FALSE(QFile::exists(env.path(u"config/Setlistry/settings.json"_s)));
+}
+
+TEST(Cli, ListsForScripts)
+{
+    CoreEnvironment env;
+    // A line break inside a name never splits it across lines.
+    const Result lines = runExporter(env, { u"--library"_s, fixture(), u"--list"_s });
+    ASSERT_EQ(lines.status, 0) << lines.err.toStdString();
+    const QStringList names = QString::fromUtf8(lines.out).split(u'\n');
+    ASSERT_EQ(names.size(), 11);
+    EXPECT_TRUE(names[3] == u"Late  Show"_s || names[3] == u"Late Show"_s) << names[3].toStdString();
+
+    const Result json = runExporter(env, { u"--library"_s, fixture(), u"--list"_s, u"--json"_s });
+    ASSERT_EQ(json.status, 0) << json.err.toStdString();
+    const QJsonArray array = QJsonDocument::fromJson(json.out).array();
+    ASSERT_EQ(array.size(), 10);
+    const auto entry = [](const char *name, const QJsonValue &id, int items, const QJsonValue &parent, bool folder,
+                           bool builtIn, bool smart, int index) {
+        return QJsonObject { { u"name"_s, QString::fromUtf8(name) }, { u"persistentId"_s, id }, { u"items"_s, items },
+            { u"parentPersistentId"_s, parent }, { u"folder"_s, folder }, { u"builtIn"_s, builtIn },
+            { u"smart"_s, smart }, { u"index"_s, index } };
+    };
+    const QJsonValue none = QJsonValue::Null;
+    EXPECT_EQ(array[0].toObject(), entry("Library", u"0A00000000000001"_s, 3, none, false, true, false, 0));
+    EXPECT_EQ(array[1].toObject(), entry("Music", u"0A00000000000002"_s, 3, none, false, true, false, 1));
+    EXPECT_EQ(array[2].toObject(), entry("Gigs", u"0A00000000000003"_s, 0, none, true, false, false, 2));
+    const QString lateShow = array[3].toObject().value(u"name"_s).toString();
+    EXPECT_TRUE(lateShow == u"Late\r\nShow"_s || lateShow == u"Late\nShow"_s) << "the name exactly";
+    EXPECT_EQ(array[3].toObject().value(u"parentPersistentId"_s), QJsonValue(u"0A00000000000003"_s));
+    EXPECT_EQ(array[4].toObject(), entry("Favourites", u"0A00000000000005"_s, 1, none, false, false, true, 4));
+    EXPECT_EQ(array[5].toObject(), entry("Rock", none, 1, none, false, false, false, 5));
+
+    // Of the sample's two playlists named "Downloaded", the second one by its persistent ID.
+    const Result sampleJson = runExporter(env, { u"--library"_s, sample, u"--list"_s, u"--json"_s });
+    QStringList downloaded;
+    for (const QJsonValue &playlist : QJsonDocument::fromJson(sampleJson.out).array()) {
+        if (playlist[u"name"_s] == u"Downloaded"_s)
+            downloaded.append(playlist[u"persistentId"_s].toString());
+    }
+    ASSERT_EQ(downloaded, (QStringList { u"00009A0B00000003"_s, u"00009A0B00000007"_s }));
+    const QString out = env.path(u"second.m3u"_s);
+    const QStringList byId = { u"--library"_s, sample, u"--format"_s, u"m3u"_s, u"--output"_s, out };
+    const Result second = runExporter(env, byId + QStringList { u"--playlist-id"_s, downloaded[1] });
+    ASSERT_EQ(second.status, 0) << second.err.toStdString();
+    EXPECT_TRUE(readFileBytes(out).contains("Hunter"));
+    EXPECT_FALSE(readFileBytes(out).contains("Energy Flow"));
+
+    const Result unknown = runExporter(env, byId + QStringList { u"--playlist-id"_s, u"FFFF"_s });
+    EXPECT_EQ(unknown.status, 1);
+    EXPECT_EQ(unknown.err, "setlistry-export: no playlist with the persistent ID \"FFFF\"\n");
+    EXPECT_EQ(
+        runExporter(env, byId + QStringList { u"--playlist-id"_s, u"FFFF"_s, u"--playlist"_s, u"x"_s }).status, 2);
+    EXPECT_EQ(runExporter(env, { u"--library"_s, sample, u"--json"_s }).status, 2);
 }
 
 TEST(Cli, ExitStatuses)
@@ -168,6 +251,18 @@ TEST(Cli, SafeFileNames)
         { QString(u"a\0b"_s), u"ab.m3u"_s },
         { u""_s, u"Untitled.m3u"_s },
         { QString(), u"Untitled 2.m3u"_s },
+        // Line breaks and tabs read as spaces; other controls and the bidirectional controls are dropped.
+        { u"Late\r\nShow\tTwo\u2028Three"_s, u"Late  Show Two Three.m3u"_s },
+        { u"a\u0001\u001f\u007f\u0085b"_s, u"a b.m3u"_s },
+        { u"\u202egnp.exe\u202a\u202b\u202c\u202d\u2066\u2067\u2068\u2069"_s, u"gnp.exe.m3u"_s },
+        { u"\u202e"_s, u"Untitled 3.m3u"_s },
+        // Names that only letter case or normalisation tell apart are the same name.
+        { u"Rock"_s, u"Rock.m3u"_s },
+        { u"rock"_s, u"rock 2.m3u"_s },
+        { u"ROCK 2"_s, u"ROCK 2 2.m3u"_s },
+        { u"Caf\u00e9"_s, u"Caf\u00e9.m3u"_s },
+        { u"Cafe\u0301"_s, u"Cafe\u0301 2.m3u"_s },
+        { u"CAF\u00c9"_s, u"CAF\u00c9 3.m3u"_s },
     };
     QStringList taken;
     for (const auto &c : cases) {
@@ -186,6 +281,37 @@ TEST(Cli, SafeFileNames)
     EXPECT_LE(emoji.toUtf8().size(), 255);
     EXPECT_FALSE(emoji.toUtf8().contains('?'));
     EXPECT_TRUE(QString::fromUtf8(emoji.toUtf8()) == emoji);
+
+    // A page set's name leaves room for the number of its last page, whatever the extension.
+    for (const QString &extension : { u"html"_s, u"htm"_s, u"playlist"_s }) {
+        for (const QString &name : { QString(250, u'x'), QString(300, u'\u00e9'), QString(100, u'\u6771') }) {
+            SCOPED_TRACE(QString(extension + u' ' + name.left(1)).toStdString());
+            QStringList names;
+            for (int k = 0; k < 3; ++k) {
+                const QString safe = ExportCommand::safeFileName(name, extension, names, true);
+                const QString last = HTML::pagePaths(safe, HTML::maxPageFiles).constLast();
+                EXPECT_LE(last.toUtf8().size(), 255);
+                EXPECT_GE(last.toUtf8().size(), 252) << "cut no more than needed";
+                EXPECT_EQ(QString::fromUtf8(safe.toUtf8()), safe);
+            }
+        }
+    }
+}
+
+TEST(Cli, AllWritesEveryPageOfALongName)
+{
+    CoreEnvironment env;
+    const QString dir = env.path(u"all"_s);
+    const Result r = runExporter(env,
+        { u"--library"_s, fixture(), u"--all"_s, u"--format"_s, u"html"_s, u"--output-dir"_s, dir, u"--set"_s,
+            u"HTMLMaxSongsPerFile=1"_s });
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    const QString stem = QString(248, u'x');
+    EXPECT_EQ(QDir(dir + u'/' + stem).entryList(QDir::Files, QDir::Name),
+        (QStringList { stem + u".html"_s, stem + u"2.html"_s, stem + u"3.html"_s }));
+    // Case and normalisation twins get their own page sets.
+    EXPECT_TRUE(QFileInfo::exists(dir + u"/rock 2/rock 2.html"_s));
+    EXPECT_TRUE(QFileInfo::exists(dir + u"/Cafe\u0301 2/Cafe\u0301 2.html"_s));
 }
 
 TEST(Cli, AllStopsAtTheFirstPlaylistThatIsNotWritten)
@@ -292,4 +418,118 @@ TEST(Cli, SetChecksTheKindOfTheValue)
     const QByteArray page = readFileBytes(out);
     EXPECT_TRUE(page.contains("4242</td></tr>"));
     EXPECT_TRUE(page.contains("123456}\n.nonalt"));
+}
+
+TEST(Cli, AWriteErrorReportedOnlyAtSyncIsAWriteError)
+{
+    CoreEnvironment env;
+    for (const QString &format : { u"txt"_s, u"m3u"_s, u"playlist"_s, u"html"_s }) {
+        SCOPED_TRACE(format.toStdString());
+        const QString dir = env.path(format);
+        ASSERT_TRUE(QDir().mkpath(dir));
+        const QString out = dir + u"/out."_s + format;
+        const QByteArray earlier = "the earlier export\n";
+        writeFileBytes(out, earlier);
+        const QStringList arguments
+            = { u"--library"_s, sample, u"--playlist"_s, u"Downloaded"_s, u"--format"_s, format, u"--output"_s, out };
+
+        const Result r = runExporter(env, arguments, failingSync());
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(QString::fromUtf8(r.err), writeErrorLine());
+        EXPECT_EQ(readFileBytes(out), earlier);
+        EXPECT_EQ(QDir(dir).entryList(QDir::Files), QStringList { u"out."_s + format }) << "no temporary file left";
+
+        // The same run on a sound disk replaces the file.
+        const Result ok = runExporter(env, arguments);
+        EXPECT_EQ(ok.status, 0) << ok.err.toStdString();
+        EXPECT_NE(readFileBytes(out), earlier);
+    }
+}
+
+TEST(Cli, SymbolicLinksDoNotLeadWritesOutOfTheFolder)
+{
+    CoreEnvironment env;
+    const QString outside = env.path(u"outside"_s);
+    ASSERT_TRUE(QDir().mkpath(outside + u"/folder"_s));
+    writeFileBytes(outside + u"/target.m3u"_s, "keep");
+    writeFileBytes(outside + u"/page.html"_s, "keep");
+    const auto isFile = [](const QString &path) { return QFileInfo(path).isFile() && !QFileInfo(path).isSymLink(); };
+
+    // --all: a link, live or dangling, where a file goes is replaced by the file.
+    const QString dir = env.path(u"all"_s);
+    ASSERT_TRUE(QDir().mkpath(dir));
+    ASSERT_TRUE(QFile::link(outside + u"/target.m3u"_s, dir + u"/Library.m3u"_s));
+    ASSERT_TRUE(QFile::link(outside + u"/ghost.m3u"_s, dir + u"/Road Trip.m3u"_s));
+    Result r
+        = runExporter(env, { u"--library"_s, sample, u"--all"_s, u"--format"_s, u"m3u"_s, u"--output-dir"_s, dir });
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_TRUE(isFile(dir + u"/Library.m3u"_s));
+    EXPECT_TRUE(isFile(dir + u"/Road Trip.m3u"_s));
+    EXPECT_EQ(readFileBytes(outside + u"/target.m3u"_s), "keep");
+    EXPECT_FALSE(QFileInfo::exists(outside + u"/ghost.m3u"_s));
+
+    // --all of page sets: a link in place of a page set's folder gives way to a real folder, and a link in
+    // place of a further page to the page.
+    const QString html = env.path(u"html"_s);
+    ASSERT_TRUE(QDir().mkpath(html + u"/Road Trip"_s));
+    ASSERT_TRUE(QFile::link(outside + u"/folder"_s, html + u"/Library"_s));
+    ASSERT_TRUE(QFile::link(outside + u"/page.html"_s, html + u"/Road Trip/Road Trip2.html"_s));
+    r = runExporter(env,
+        { u"--library"_s, sample, u"--all"_s, u"--format"_s, u"html"_s, u"--output-dir"_s, html, u"--set"_s,
+            u"HTMLMaxSongsPerFile=1"_s });
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_FALSE(QFileInfo(html + u"/Library"_s).isSymLink());
+    EXPECT_TRUE(isFile(html + u"/Library/Library.html"_s));
+    EXPECT_TRUE(QDir(outside + u"/folder"_s).isEmpty());
+    EXPECT_TRUE(isFile(html + u"/Road Trip/Road Trip2.html"_s));
+    EXPECT_EQ(readFileBytes(outside + u"/page.html"_s), "keep");
+
+    // A single export writes through the link the user chose, but never creates the far end of a dangling one.
+    const QString live = env.path(u"live.m3u"_s);
+    const QString dangling = env.path(u"dangling.m3u"_s);
+    ASSERT_TRUE(QFile::link(outside + u"/target.m3u"_s, live));
+    ASSERT_TRUE(QFile::link(outside + u"/ghost.m3u"_s, dangling));
+    const QStringList one = { u"--library"_s, sample, u"--playlist"_s, u"Downloaded"_s, u"--format"_s, u"m3u"_s };
+    r = runExporter(env, one + QStringList { u"--output"_s, live });
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_TRUE(QFileInfo(live).isSymLink());
+    EXPECT_TRUE(readFileBytes(outside + u"/target.m3u"_s).startsWith("#EXTINF:"));
+    for (const QString &format : { u"m3u"_s, u"html"_s }) {
+        SCOPED_TRACE(format.toStdString());
+        r = runExporter(env,
+            { u"--library"_s, sample, u"--playlist"_s, u"Downloaded"_s, u"--format"_s, format, u"--output"_s,
+                dangling });
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(QString::fromUtf8(r.err), writeErrorLine());
+        EXPECT_FALSE(QFileInfo::exists(outside + u"/ghost.m3u"_s));
+    }
+}
+
+TEST(Cli, SettingsThatCannotHurt)
+{
+    CoreEnvironment env;
+    const QString settings = env.path(u"crafted.json"_s);
+    writeFileBytes(settings,
+        R"({"HTMLBGColor": "fff;}</style><script>alert(1)</script><style>", "HTMLOddColor": "12345",
+            "HTMLMaxSongsPerFile": 9223372036854775807, "HTMLMaxAlbumsPerFile": -9223372036854775807})");
+    const QString out = env.path(u"p.html"_s);
+    for (const bool albumBased : { false, true }) {
+        SCOPED_TRACE(albumBased);
+        QStringList arguments = { u"--library"_s, sample, u"--playlist"_s, u"Road Trip"_s, u"--format"_s, u"html"_s,
+            u"--output"_s, out, u"--settings"_s, settings };
+        if (albumBased)
+            arguments.append(u"--album-based"_s);
+        const Result r = runExporter(env, arguments);
+        EXPECT_EQ(r.status, 0) << r.err.toStdString();
+        EXPECT_EQ(r.err,
+            "setlistry-export: HTMLBGColor \"fff;}</style><script>alert(1)</script><style>\" is not a colour; the "
+            "default FFFFFF is used\n"
+            "setlistry-export: HTMLOddColor \"12345\" is not a colour; the default e7e7e7 is used\n");
+        const QByteArray page = readFileBytes(out);
+        EXPECT_FALSE(page.contains("<script>"));
+        EXPECT_TRUE(page.contains("background-color: #FFFFFF;"));
+        EXPECT_TRUE(page.contains(".alt {background: #e7e7e7}"));
+        EXPECT_TRUE(page.contains("Page: 1/1"));
+        QFile::remove(out);
+    }
 }

@@ -8,6 +8,7 @@
 #include "core/text/kwStringMethods.h"
 
 #include <QHashFunctions>
+#include <algorithm>
 #include <limits>
 #include <optional>
 #include <utility>
@@ -95,7 +96,11 @@ std::optional<std::vector<FieldInfo>> comparedFields()
         const std::optional<Field> field = FieldVocabulary::fieldForTitle(title, FieldVocabulary::compareOrder());
         if (!field)
             return std::nullopt;
-        fields.push_back(FieldVocabulary::info(*field));
+        // A field listed twice is a column twice, but songs equal in it once are equal in it again.
+        const bool repeated = std::any_of(
+            fields.begin(), fields.end(), [&field](const FieldInfo &info) { return info.field == *field; });
+        if (!repeated)
+            fields.push_back(FieldVocabulary::info(*field));
     }
     return fields;
 }

@@ -11,7 +11,7 @@ namespace {
 
 qint64 albumsPerPage()
 {
-    return Preferences::integerFor(Preferences::prHTMLMaxAlbumsPerFile);
+    return HTMLPage::clampedLimit(Preferences::integerFor(Preferences::prHTMLMaxAlbumsPerFile));
 }
 
 HTMLPage::Layout albumLayout()

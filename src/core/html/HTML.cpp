@@ -15,12 +15,13 @@
 #include "core/settings/Preferences.h"
 #include "core/text/kwStringMethods.h"
 
+#include <QFile>
+
 using namespace Qt::StringLiterals;
 
 namespace {
 
-// More page files than this in one folder is almost certainly a mistaken per-file limit.
-constexpr int kMaxPageFiles = 75;
+constexpr int kMaxPageFiles = HTML::maxPageFiles;
 
 QString text(QLatin1StringView key)
 {
@@ -157,10 +158,19 @@ void HTML::saveHTMLTo(const QString &path, const Playlist &playlist, bool albumB
     }
 
     const QStringList paths = pagePaths(path, pages);
+    // A further page's number makes its name longer than the first one's: a name that does not fit would fail
+    // only after the pages before it were written.
+    for (const QString &page : paths) {
+        if (QFile::encodeName(PathUtils::lastPathComponent(page)).size() > maxFileNameBytes) {
+            Common::handleWriteError();
+            return;
+        }
+    }
     // The first page is the file the user chose to replace; a further page must never replace anything.
     // Checked before any page is made or written, so a refusal leaves every file as it was.
     for (int k = 1; k < pages; ++k) {
-        if (FileManager::fileExistsAtPath(paths[k])) {
+        // A dangling link is nothing to replace, but writing the page would create a file where it points.
+        if (FileManager::fileExistsAtPath(paths[k]) || FileManager::isSymbolicLinkAtPath(paths[k])) {
             ui.runCriticalAlert(text("FileExistsErrorTitle"_L1),
                 text("FileExistsErrorText1"_L1) % PathUtils::lastPathComponent(paths[k])
                     % text("FileExistsErrorText2"_L1) % PathUtils::lastPathComponent(paths[0]) % "\"."_L1,

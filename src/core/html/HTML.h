@@ -12,8 +12,15 @@ class HTML
 public:
     HTML() = delete;
 
+    // More page files than this in one folder is almost certainly a mistaken per-file limit.
+    static constexpr int maxPageFiles = 75;
+    // The most bytes one file name may have (the common limit of the file systems in use).
+    static constexpr qsizetype maxFileNameBytes = 255;
+
     // Writes the page set of `playlist` in UTF-8: page 1 at `path`, the further pages beside it. Refuses (with
-    // an alert, writing nothing) more than 75 pages and a further page that would replace an existing file.
+    // an alert, writing nothing) more than 75 pages, a page whose file name would be longer than the file
+    // system allows (the write-error alert) and a further page that would replace an existing file or a symbolic
+    // link.
     static void saveHTMLTo(const QString &path, const Playlist &playlist, bool albumBased);
     // The page files of a set of `pages` pages whose first page is `chosenPath`: Mix.html, Mix2.html, ...
     static QStringList pagePaths(const QString &chosenPath, int pages);

@@ -37,10 +37,10 @@ quint32 totalKilobytes(const SongList &songs)
 
 QString headFor(const QString &playlistName)
 {
-    const QString bg = Preferences::stringFor(Preferences::prHTMLBGColor);
-    const QString fg = Preferences::stringFor(Preferences::prHTMLTextColor);
-    const QString odd = Preferences::stringFor(Preferences::prHTMLOddColor);
-    const QString even = Preferences::stringFor(Preferences::prHTMLEvenColor);
+    const QString bg = HTMLPage::colourFor(Preferences::prHTMLBGColor);
+    const QString fg = HTMLPage::colourFor(Preferences::prHTMLTextColor);
+    const QString odd = HTMLPage::colourFor(Preferences::prHTMLOddColor);
+    const QString even = HTMLPage::colourFor(Preferences::prHTMLEvenColor);
     const qint64 fontSize = Preferences::integerFor(Preferences::prHTMLFontSize);
 
     QString head;
@@ -89,7 +89,7 @@ HTMLPage::HTMLPage(const Layout &layout, const QString &playlistName, const QStr
     const SongList &songs, qsizetype items, qint64 limit)
     : m_layout(layout)
     , m_items(items)
-    , m_perPage(limit > 0 ? limit : items)
+    , m_perPage(clampedLimit(limit) > 0 ? clampedLimit(limit) : items)
     , m_head(headFor(playlistName))
     , m_pageWord(text("Page"_L1))
     , m_footer(footerFor(playlistName, songs))
@@ -117,9 +117,30 @@ int HTMLPage::pagesNeeded(qint64 items, qint64 limit)
 {
     if (items <= 0)
         return 0;
-    const qint64 step = limit > 0 ? limit : items;
-    const qint64 pages = (items + step - 1) / step;
+    const qint64 step = clampedLimit(limit) > 0 ? clampedLimit(limit) : items;
+    const qint64 pages = items / step + (items % step != 0 ? 1 : 0);
     return int(std::min<qint64>(pages, std::numeric_limits<int>::max()));
+}
+
+qint64 HTMLPage::clampedLimit(qint64 limit)
+{
+    return std::clamp<qint64>(limit, 0, std::numeric_limits<int>::max());
+}
+
+bool HTMLPage::isColour(const QString &text)
+{
+    return text.size() == 6 && std::all_of(text.begin(), text.end(), [](QChar c) {
+        return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
+    });
+}
+
+QString HTMLPage::colourFor(QLatin1StringView key)
+{
+    const QString value = Preferences::stringFor(key);
+    if (isColour(value))
+        return value;
+    const Preferences::Key *known = Preferences::findKey(key);
+    return known ? known->registeredDefault.toString() : QString();
 }
 
 QString HTMLPage::totalTimeText(const SongList &songs)
@@ -134,6 +155,7 @@ QString HTMLPage::totalSizeText(const SongList &songs)
 
 qsizetype HTMLPage::firstItem(int page) const
 {
+    // m_perPage is at most the int range and page - 1 below it, so the product fits.
     return std::min<qint64>(m_perPage * (page - 1), m_items);
 }
 

@@ -33,6 +33,14 @@ public:
 
     // Page counts for one per-file limit; a limit of 0 (or a stray negative one) means one page.
     static int pagesNeeded(qint64 items, qint64 limit);
+    // A per-file limit as the settings hold it, within 0 (one page) and the most items a page set can have, so
+    // that no page arithmetic can overflow whatever a settings file says.
+    static qint64 clampedLimit(qint64 limit);
+    // Whether `text` is a colour the pages can use: exactly six hexadecimal digits.
+    static bool isColour(const QString &text);
+    // The colour setting `key` when it is a colour, else its registered default: a setting is never written
+    // into the style sheet as it stands.
+    static QString colourFor(QLatin1StringView key);
     static QString totalTimeText(const SongList &songs);
     static QString totalSizeText(const SongList &songs);
 

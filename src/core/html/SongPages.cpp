@@ -10,7 +10,7 @@ namespace {
 
 qint64 songsPerPage()
 {
-    return Preferences::integerFor(Preferences::prHTMLMaxSongsPerFile);
+    return HTMLPage::clampedLimit(Preferences::integerFor(Preferences::prHTMLMaxSongsPerFile));
 }
 
 QString colspan(qint64 columns)

@@ -73,10 +73,16 @@ void sortWithMainSort(SongList &songs)
         return;
     // The titles and their localised texts cannot change during one sort, so each entry's field is worked
     // out once here instead of at every comparison.
+    // A field met again later in the sort list can never decide: the comparison reaches it only when the same
+    // field already compared equal. Each field is prepared once, so a list of thousands of entries costs no
+    // more than the fields it names.
     std::vector<PreparedEntry> entries;
+    std::vector<Field> seen;
     for (const auto &field : FieldVocabulary::resolveTitles(choices->getSortOrder(), FieldVocabulary::sortOrder())) {
-        if (field)
-            entries.push_back(prepare(*field, songs));
+        if (!field || std::find(seen.begin(), seen.end(), *field) != seen.end())
+            continue;
+        seen.push_back(*field);
+        entries.push_back(prepare(*field, songs));
     }
     QList<int> order(songs.size());
     for (qsizetype i = 0; i < order.size(); ++i)

@@ -149,6 +149,47 @@ std::optional<Playlist> XMLAccessor::getPlaylist(const QString &name) const
     return std::nullopt;
 }
 
+QList<XMLAccessor::PlaylistSummary> XMLAccessor::getPlaylistSummaries() const
+{
+    QList<PlaylistSummary> summaries;
+    const auto text = [](const PlistValue &value) -> std::optional<QString> {
+        if (value.isString())
+            return value.toString();
+        return std::nullopt;
+    };
+    const qsizetype n = m_playlists.count();
+    for (qsizetype i = 0; i < n; ++i) {
+        const PlistValue entry = m_playlists.valueAt(i);
+        const PlistValue name = entry.value("Name"_L1);
+        if (!name.isString())
+            continue;
+        PlaylistSummary summary;
+        summary.name = name.toString();
+        summary.persistentId = text(entry.value("Playlist Persistent ID"_L1));
+        summary.parentPersistentId = text(entry.value("Parent Persistent ID"_L1));
+        summary.items = entry.value("Playlist Items"_L1).count();
+        summary.folder = entry.value("Folder"_L1).boolValue();
+        summary.builtIn = entry.value("Master"_L1).boolValue() || !entry.value("Distinguished Kind"_L1).isNone();
+        summary.smart = !entry.value("Smart Info"_L1).isNone() || !entry.value("Smart Criteria"_L1).isNone();
+        summaries.append(std::move(summary));
+    }
+    return summaries;
+}
+
+std::optional<Playlist> XMLAccessor::getPlaylistByPersistentId(const QString &persistentId) const
+{
+    if (!m_data)
+        return std::nullopt;
+    const qsizetype n = m_playlists.count();
+    for (qsizetype i = 0; i < n; ++i) {
+        const PlistValue entry = m_playlists.valueAt(i);
+        const PlistValue id = entry.value("Playlist Persistent ID"_L1);
+        if (entry.value("Name"_L1).isString() && id.isString() && id.toString() == persistentId)
+            return Playlist::initWithDict(entry, *m_trackIndex);
+    }
+    return std::nullopt;
+}
+
 void XMLAccessor::forEachPlaylist(const std::function<void(const Playlist &)> &visit) const
 {
     if (!m_data)

@@ -34,6 +34,23 @@ public:
     QStringList getPlaylistNames() const;
     // A new playlist built from the first entry whose "Name" equals `name` exactly; nothing when none does.
     std::optional<Playlist> getPlaylist(const QString &name) const;
+    // What the library says of one playlist entry that has a "Name", for scripts choosing among them.
+    struct PlaylistSummary
+    {
+        QString name;
+        std::optional<QString> persistentId; // "Playlist Persistent ID"
+        std::optional<QString> parentPersistentId; // "Parent Persistent ID": the folder it is in
+        qsizetype items = 0; // entries of "Playlist Items"
+        bool folder = false; // "Folder"
+        bool builtIn = false; // "Master", or a "Distinguished Kind" (Music, Movies, Podcasts, ...)
+        bool smart = false; // has "Smart Info" or "Smart Criteria"
+    };
+    // The entries getPlaylistNames() lists, in the same order.
+    QList<PlaylistSummary> getPlaylistSummaries() const;
+    // A new playlist built from the first entry whose "Playlist Persistent ID" equals `persistentId` exactly
+    // and that has a "Name"; nothing when none does.
+    std::optional<Playlist> getPlaylistByPersistentId(const QString &persistentId) const;
+
     // Builds every playlist entry that has a "Name", each itself (not the first of its name), in library order,
     // one at a time (the command-line exporter's --all).
     void forEachPlaylist(const std::function<void(const Playlist &)> &visit) const;

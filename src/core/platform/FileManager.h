@@ -10,8 +10,11 @@ namespace FileManager {
 bool fileExistsAtPath(const QString &path);
 // Whether the current user may write the file or folder at `path` (false when nothing is there).
 bool isWritableFileAtPath(const QString &path);
+// Whether `path` is a symbolic link, dangling or not.
+bool isSymbolicLinkAtPath(const QString &path);
 // Writes `bytes` to `path` through a temporary file in the same folder that replaces the target only when
-// complete; on failure the target is left as it was. Answers whether it succeeded.
+// complete and synced to the disk; on failure (a failed sync included) the target is left as it was. Answers
+// whether it succeeded. A symbolic link at `path` is written through; a dangling one is refused.
 bool writeToFileAtomically(const QByteArray &bytes, const QString &path);
 
 } // namespace FileManager

@@ -6,6 +6,8 @@
 #include "core/text/kwStringMethods.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 
 using namespace Qt::StringLiterals;
 
@@ -162,6 +164,51 @@ TEST_F(HTMLSaveTest, WriteFailureShowsTheWriteError)
     ASSERT_EQ(env.interaction().alerts.size(), 1);
     EXPECT_EQ(str(env.interaction().alerts.first().title), str(loc("WriteErrorTitle")));
     EXPECT_TRUE(folderEntries(dir).isEmpty());
+}
+
+// A further page's number lengthens its name; a name past the file system's limit is found before page 1 is
+// written, so the set is never left half written.
+TEST_F(HTMLSaveTest, APageNameThatDoesNotFitWritesNothing)
+{
+    set(Preferences::prHTMLMaxSongsPerFile, 1);
+    const struct
+    {
+        QString stem;
+        int songs;
+        bool written;
+    } cases[] = {
+        { QString(250, u'x'), 1, true }, // one page: exactly 255 bytes
+        { QString(249, u'x'), 9, true }, // Name9.html is 255 bytes
+        { QString(249, u'x'), 10, false }, // Name10.html is 256
+        { QString(125, u'\u00e9'), 2, false }, // 250 bytes of UTF-8, 125 characters
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.stem.size() * 100 + c.songs);
+        QDir(dir).removeRecursively();
+        QDir().mkpath(dir);
+        env.interaction().alerts.clear();
+        HTML::saveHTMLTo(file(c.stem + u".html"_s), Playlist(u"P"_s, songsNamed(c.songs)), false);
+        if (c.written) {
+            EXPECT_TRUE(env.interaction().alerts.isEmpty());
+            EXPECT_EQ(folderEntries(dir).size(), c.songs);
+            continue;
+        }
+        EXPECT_TRUE(folderEntries(dir).isEmpty());
+        ASSERT_EQ(env.interaction().alerts.size(), 1);
+        EXPECT_EQ(str(env.interaction().alerts.first().title), str(loc("WriteErrorTitle")));
+    }
+}
+
+TEST_F(HTMLSaveTest, ADanglingLinkInPlaceOfAFurtherPageIsRefused)
+{
+    set(Preferences::prHTMLMaxSongsPerFile, 1);
+    ASSERT_TRUE(QFile::link(env.path(u"ghost.html"_s), file(u"Mix2.html"_s)));
+    HTML::saveHTMLTo(file(u"Mix.html"_s), Playlist(u"P"_s, songsNamed(2)), false);
+    ASSERT_EQ(env.interaction().alerts.size(), 1);
+    EXPECT_EQ(str(env.interaction().alerts.first().title), str(loc("FileExistsErrorTitle")));
+    EXPECT_FALSE(QFileInfo::exists(env.path(u"ghost.html"_s)));
+    EXPECT_FALSE(QFileInfo::exists(file(u"Mix.html"_s)));
+    EXPECT_TRUE(QFileInfo(file(u"Mix2.html"_s)).isSymLink());
 }
 
 // Song-based pages remove duplicates before the sort; album-based pages take the playlist as it is.

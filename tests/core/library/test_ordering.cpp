@@ -141,3 +141,35 @@ TEST(Ordering, MergeSortEndsAndKeepsEveryElementWhateverTheComparisonAnswers)
     SongSort::mergeSort(pairs, [](auto a, auto b) { return a.first < b.first ? -1 : (a.first > b.first ? 1 : 0); });
     EXPECT_EQ(pairs, (QList<std::pair<int, int>> { { 1, 1 }, { 1, 4 }, { 2, 3 }, { 3, 0 }, { 3, 2 } }));
 }
+
+// A sort list of thousands of entries sorts as the same list with each field kept only where it first appears.
+TEST(Ordering, RepeatedSortEntriesChangeNothing)
+{
+    CoreEnvironment env;
+    const QStringList distinct = { u"Artist"_s, u"Year"_s, u"Name"_s, u"Time"_s };
+    QStringList repeated;
+    for (int i = 0; i < 5000; ++i)
+        repeated.append(distinct[(i * 7 + i / 3) % distinct.size()]);
+    QStringList firstSeen;
+    for (const QString &title : std::as_const(repeated)) {
+        if (!firstSeen.contains(title))
+            firstSeen.append(title);
+    }
+    ASSERT_EQ(firstSeen.size(), distinct.size());
+
+    QRandomGenerator random(7);
+    SongList songs;
+    for (int i = 0; i < 300; ++i) {
+        Song::Values v;
+        v.artist = u"A"_s + QString::number(random.bounded(5));
+        v.year = 2000 + random.bounded(3);
+        v.time = random.bounded(4) * 1000;
+        songs.append(named(u"s"_s + QString::number(random.bounded(50)), v));
+    }
+    SongList expected = songs;
+    env.setFields({}, firstSeen);
+    SongSort::sortWithMainSort(expected);
+    env.setFields({}, repeated);
+    SongSort::sortWithMainSort(songs);
+    EXPECT_EQ(songs, expected);
+}
