@@ -196,7 +196,7 @@ bool exportInto(const QString &dir, const Playlist &playlist, const ExportFormat
     QStringList &taken, const CliInteraction &interaction)
 {
     const int alertsBefore = interaction.alertCount();
-    const QString name = safeFileName(playlist.getName(), format.extension, taken, format.writesPageSet);
+    const QString name = safeFileName(playlist.getName(), format.fileExtension(), taken, format.writesPageSet);
     if (format.writesPageSet) {
         // Each page set in a folder of its own, so that further pages of two playlists never collide.
         const QString folder = dir + u'/' + PathUtils::stringByDeletingPathExtension(name);
@@ -448,6 +448,9 @@ int run(const ExportOptions &options)
     Preferences::registerDefaults(store);
     for (const auto &[key, value] : options.overrides)
         store.setObject(value, key);
+    // After --set: "--format csv" asks for CSV whatever else is stored or given.
+    if (options.format && !options.format->presetKey.isEmpty())
+        store.setInteger(options.format->presetValue, QString(options.format->presetKey));
 
     CliInteraction interaction;
     ExportChoices choices;

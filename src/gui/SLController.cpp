@@ -81,6 +81,7 @@ QList<ControlBinding> controlBindings(const Ui::SLController &ui, const FieldSel
         { ui.dtRemoveDupesButton, prDTRemoveDupes, Binding::CheckBox },
         { ui.dtDelimiterPopUp, prDTDelimiter, Binding::PopUpByIndex },
         { ui.dtPaddingButton, prDTPadding, Binding::CheckBox },
+        { ui.dtHeaderRowButton, prDTHeaderRow, Binding::CheckBox },
     };
 }
 
@@ -120,6 +121,7 @@ SLController::SLController(QWidget *parent)
     connect(ui->htmlColorDefaultsButton, &QPushButton::clicked, this, &SLController::setHTMLColorsToDefault);
     connect(ui->htmlSetUpLinkingButton, &QPushButton::clicked, this, &SLController::setUpHTMLLinking);
     connect(ui->dtDefaultEncodingButton, &QPushButton::clicked, this, &SLController::setDTEncodingToDefault);
+    connect(ui->dtDelimiterPopUp, &QComboBox::currentIndexChanged, this, &SLController::applyDelimiterRule);
 
     // The library comes first: its search may ask the user, or end the application before anything shows.
     m_XMLAccess = std::make_unique<XMLAccessor>();
@@ -133,6 +135,7 @@ SLController::SLController(QWidget *parent)
     activateWindow();
     setUpControls();
     applyAlbumBasedRule(isOn(ui->htmlAlbumBasedExportButton));
+    applyDelimiterRule(ui->dtDelimiterPopUp->currentIndex());
 }
 
 SLController::~SLController()
@@ -252,6 +255,11 @@ void SLController::applyAlbumBasedRule(bool albumBased)
     ui->htmlMaxSongsPerFileLabel->setEnabled(states.maxSongsEnabled);
     ui->htmlMaxAlbumsPerFilePopUp->setEnabled(states.maxAlbumsEnabled);
     ui->htmlMaxAlbumsPerFileLabel->setEnabled(states.maxAlbumsEnabled);
+}
+
+void SLController::applyDelimiterRule(int delimiterIndex)
+{
+    ui->dtPaddingButton->setEnabled(ExportFlow::paddingApplies(delimiterIndex));
 }
 
 void SLController::toggleAlbumExport(bool albumBased)

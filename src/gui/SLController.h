@@ -59,6 +59,8 @@ public:
     void setHTMLColorsToDefault();
     void setUpHTMLLinking();
     void setDTEncodingToDefault();
+    // The padding check box is kept, but disabled, while the chosen delimiter does not pad.
+    void applyDelimiterRule(int delimiterIndex);
     void showPrefs();
     // Reads the library file again and refills the playlist pop-up, selecting the first playlist.
     void refreshLibrarySelector();

@@ -5,10 +5,12 @@
 #include "support/TestSupport.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 using namespace Qt::StringLiterals;
@@ -237,6 +239,34 @@ TEST(Cli, AllExportsEveryPlaylistUnderSafeNames)
     EXPECT_TRUE(readFileBytes(dir + u"/Downloaded 2.m3u"_s).contains("Hunter"));
 }
 
+TEST(Cli, FormatCSVIsTheTextExportWithTheComma)
+{
+    CoreEnvironment env;
+    const QString dir = env.path(u"csv"_s);
+    const QStringList fields { u"--set"_s, uR"(FieldOrder=["Name","Time"])"_s };
+    // The short form wins over a delimiter given with --set, and names the files ".csv".
+    const Result all = runExporter(env,
+        QStringList { u"--library"_s, sample, u"--all"_s, u"--format"_s, u"csv"_s, u"--output-dir"_s, dir, u"--set"_s,
+            u"DelimitedTextDelimiter=1"_s, u"--set"_s, u"DelimitedTextHeaderRow=true"_s }
+            + fields);
+    ASSERT_EQ(all.status, 0) << all.err.toStdString();
+    const QStringList files = QDir(dir).entryList(QDir::Files, QDir::Name);
+    EXPECT_EQ(files.size(), 11);
+    EXPECT_TRUE(std::all_of(files.cbegin(), files.cend(), [](const QString &f) { return f.endsWith(u".csv"_s); }))
+        << files.join(u' ').toStdString();
+    EXPECT_EQ(readFileBytes(dir + u"/Downloaded.csv"_s),
+        QByteArray("Name,Time\r\nEnergy Flow,0:04:21\r\nUntitled Demo,0:00:59\r\nVoice Memo,0:01:01\r\n"));
+
+    // "txt" keeps its output and its name; the stored comma alone makes it CSV, named so.
+    const QString txtDir = env.path(u"txt"_s);
+    const QStringList txt { u"--library"_s, sample, u"--all"_s, u"--format"_s, u"txt"_s, u"--output-dir"_s, txtDir };
+    ASSERT_EQ(runExporter(env, txt + fields).status, 0);
+    EXPECT_EQ(readFileBytes(txtDir + u"/Downloaded.txt"_s),
+        QByteArray("Energy Flow\t4:21\nUntitled Demo\t0:59\nVoice Memo\t1:01\n"));
+    ASSERT_EQ(runExporter(env, txt + fields + QStringList { u"--set"_s, u"DelimitedTextDelimiter=3"_s }).status, 0);
+    EXPECT_TRUE(QFileInfo::exists(txtDir + u"/Downloaded.csv"_s));
+}
+
 TEST(Cli, SafeFileNames)
 {
     const QString longName = QString(300, u'é');
@@ -370,6 +400,9 @@ TEST(Cli, SetChecksTheKindOfTheValue)
         { "HTMLMaxSongsPerFile", uR"("10")"_s, std::nullopt },
         { "HTMLMaxSongsPerFile", u"true"_s, std::nullopt },
         { "DelimitedTextPadding", u"false"_s, QVariant(false) },
+        { "DelimitedTextHeaderRow", u"true"_s, QVariant(true) },
+        { "DelimitedTextHeaderRow", u"1"_s, std::nullopt },
+        { "DelimitedTextDelimiter", u"3"_s, QVariant(qint64(3)) },
         { "HTMLUseStars", u"true"_s, QVariant(true) },
         { "HTMLUseStars", u"1"_s, std::nullopt },
         { "HTMLUseStars", u"yes"_s, std::nullopt },

@@ -45,9 +45,9 @@ QStringList itemsOf(const QComboBox *popUp)
     return items;
 }
 
-const char *const checkBoxes[]
-    = { "htmlUseStarsButton", "htmlIncludeRowNumbersButton", "htmlRemoveDupesButton", "htmlIncludeLinksButton",
-          "htmlAlbumBasedExportButton", "dtRemoveDupesButton", "dtPaddingButton", "iTunesOrderingButton" };
+const char *const checkBoxes[] = { "htmlUseStarsButton", "htmlIncludeRowNumbersButton", "htmlRemoveDupesButton",
+    "htmlIncludeLinksButton", "htmlAlbumBasedExportButton", "dtRemoveDupesButton", "dtPaddingButton",
+    "dtHeaderRowButton", "iTunesOrderingButton" };
 
 } // namespace
 
@@ -273,6 +273,38 @@ TEST_F(ControllerTest, TheSheetComesOnlyBeforeSongBasedExports)
         EXPECT_EQ(interaction().savePanelRequests.first().requiredExtension, QLatin1StringView(c.extension));
         EXPECT_FALSE(sheet()->isVisible());
     }
+}
+
+TEST_F(ControllerTest, CSVDisablesPaddingAndNamesTheFileCSV)
+{
+    start();
+    auto *delimiter = find<QComboBox>("dtDelimiterPopUp");
+    auto *padding = find<QCheckBox>("dtPaddingButton");
+    EXPECT_EQ(delimiter->itemText(3), u"Comma (CSV)"_s);
+    padding->setChecked(true);
+    for (const auto &[index, enabled] : { std::pair { 3, false }, { 1, true }, { 3, false }, { 0, true } }) {
+        delimiter->setCurrentIndex(index);
+        EXPECT_EQ(padding->isEnabled(), enabled) << index;
+        EXPECT_TRUE(padding->isChecked()) << "kept for the delimiters that pad";
+    }
+
+    // Stored with CSV: the window starts with the box disabled, and the save panel asks for ".csv".
+    delimiter->setCurrentIndex(3);
+    find<QCheckBox>("dtHeaderRowButton")->setChecked(true);
+    restart();
+    EXPECT_EQ(find<QComboBox>("dtDelimiterPopUp")->currentIndex(), 3);
+    EXPECT_FALSE(find<QCheckBox>("dtPaddingButton")->isEnabled());
+    EXPECT_TRUE(find<QCheckBox>("dtHeaderRowButton")->isChecked());
+    EXPECT_EQ(store().objectForKey(QString(prDTHeaderRow)), QVariant(true));
+
+    m_controller->setFieldSelectionRunner([](FieldSelectionSheet &s) { s.endFieldSelect(s.saveButton()); });
+    find<QComboBox>("playlistPopUp")->setCurrentText(u"Rock/Pop"_s);
+    find<QTabWidget>("mainTabView")->setCurrentIndex(1);
+    interaction().savePanelAnswers.push_back(std::nullopt);
+    find<QPushButton>("exportButton")->click();
+    ASSERT_EQ(interaction().savePanelRequests.size(), 1);
+    EXPECT_EQ(interaction().savePanelRequests.first().proposedName, u"Rock-Pop.csv"_s);
+    EXPECT_EQ(interaction().savePanelRequests.first().requiredExtension, u"csv"_s);
 }
 
 TEST_F(ControllerTest, CancellingTheSheetEndsTheExportButKeepsStoredControlsAndListEdits)

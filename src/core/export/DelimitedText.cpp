@@ -8,11 +8,19 @@
 #include "core/settings/Preferences.h"
 #include "core/text/kwStringMethods.h"
 
+#include <algorithm>
 #include <optional>
 
 using namespace Qt::StringLiterals;
 
 namespace {
+
+// How the values of one export are written, from the chosen delimiter item.
+struct Style
+{
+    bool csv; // quoted where needed, line breaks kept, times as h:mm:ss
+    bool tabDelimited; // a tab inside a value would start a new column
+};
 
 void appendDiscPart(QString &line, int value)
 {
@@ -22,7 +30,44 @@ void appendDiscPart(QString &line, int value)
         line += u'?';
 }
 
-void appendValue(QString &line, const Song &song, std::optional<Field> field)
+// A value that cannot be quoted is laid flat on its line: line breaks, and tabs between tab-delimited columns,
+// become spaces. Any other delimiter inside a value stays as it is, as it always has.
+QString flattened(const QString &value, Style style)
+{
+    QString flat = kwStringMethods::withoutLineBreaks(value);
+    if (style.tabDelimited && flat.contains(u'\t'))
+        flat.replace(u'\t', u' ');
+    return flat;
+}
+
+// RFC 4180: a field with a comma, a double quote or a line break goes inside double quotes, its quotes doubled.
+// Spaces at either end are part of the field and need no quotes.
+void appendCSVField(QString &line, const QString &value)
+{
+    const bool needsQuotes = std::any_of(
+        value.cbegin(), value.cend(), [](QChar c) { return c == u',' || c == u'"' || c == u'\r' || c == u'\n'; });
+    if (!needsQuotes) {
+        line += value;
+        return;
+    }
+    line += u'"';
+    for (const QChar c : value) {
+        if (c == u'"')
+            line += u'"';
+        line += c;
+    }
+    line += u'"';
+}
+
+void appendText(QString &line, const QString &value, Style style)
+{
+    if (style.csv)
+        appendCSVField(line, value);
+    else
+        line += flattened(value, style);
+}
+
+void appendValue(QString &line, const Song &song, std::optional<Field> field, Style style)
 {
     if (!field)
         return; // a title that names no field: an empty cell, its delimiters still written
@@ -35,10 +80,14 @@ void appendValue(QString &line, const Song &song, std::optional<Field> field)
     case Field::Kind:
     case Field::Composer:
     case Field::Comments:
-        line += kwStringMethods::withoutLineBreaks(FieldVocabulary::textValue(song, *field));
+        appendText(line, FieldVocabulary::textValue(song, *field), style);
         return;
     case Field::Time:
-        line += kwStringMethods::getTimeAsString(song.getTime());
+        // "3:18" would be read by a spreadsheet as three hours and eighteen minutes.
+        if (style.csv)
+            kwStringMethods::appendClockTime(song.getTime(), line);
+        else
+            line += kwStringMethods::getTimeAsString(song.getTime());
         return;
     case Field::DiscNumber:
         appendDiscPart(line, song.getDiscNumber());
@@ -75,9 +124,13 @@ void DelimitedText::saveDTTo(const QString &path, const Playlist &playlist)
 
 QString DelimitedText::makeText(const Playlist &playlist)
 {
-    const QChar delimiter
-        = DelimitedTextItems::delimiterFor(Preferences::integerFor(Preferences::prDTDelimiter)).character;
-    const bool padding = Preferences::boolFor(Preferences::prDTPadding);
+    const DelimitedTextItems::Delimiter &item
+        = DelimitedTextItems::delimiterFor(Preferences::integerFor(Preferences::prDTDelimiter));
+    const QChar delimiter = item.character;
+    const Style style { item.csv, delimiter == u'\t' };
+    // CSV readers would take the spaces as part of the values.
+    const bool padding = !item.csv && Preferences::boolFor(Preferences::prDTPadding);
+    const QString lineEnd = item.csv ? u"\r\n"_s : u"\n"_s;
     const ExportChoices *choices = ExportChoices::getMain();
     const QStringList fieldOrder = choices ? choices->getFieldOrder() : QStringList();
 
@@ -99,13 +152,22 @@ QString DelimitedText::makeText(const Playlist &playlist)
         separator = delimiter;
 
     QString text;
+    // The titles as the list holds them, a title that names no field too: it heads the empty column it keeps.
+    if (Preferences::boolFor(Preferences::prDTHeaderRow)) {
+        for (qsizetype j = 0; j < fieldOrder.size(); ++j) {
+            appendText(text, fieldOrder[j], style);
+            if (j + 1 < fieldOrder.size())
+                text += separator;
+        }
+        text += lineEnd;
+    }
     for (const SongPtr &song : std::as_const(songs)) {
         for (qsizetype j = 0; j < fields.size(); ++j) {
-            appendValue(text, *song, fields[j]);
+            appendValue(text, *song, fields[j], style);
             if (j + 1 < fields.size())
                 text += separator;
         }
-        text += u'\n';
+        text += lineEnd;
     }
     return text;
 }

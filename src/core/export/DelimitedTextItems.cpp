@@ -12,11 +12,13 @@ constexpr std::array<DelimitedTextItems::Encoding, 3> encodingItems { {
     { "ASCII"_L1, Common::Encoding::ASCII },
 } };
 
-constexpr std::array<DelimitedTextItems::Delimiter, 3> delimiterItems { {
-    { "Tab"_L1, QChar(u'\t') },
-    { "Vertical bar ( | )"_L1, QChar(u'|') },
-    { "Asterisk ( * )"_L1, QChar(u'*') },
+constexpr std::array<DelimitedTextItems::Delimiter, 4> delimiterItems { {
+    { "Tab"_L1, QChar(u'\t'), "txt"_L1, false },
+    { "Vertical bar ( | )"_L1, QChar(u'|'), "txt"_L1, false },
+    { "Asterisk ( * )"_L1, QChar(u'*'), "txt"_L1, false },
+    { "Comma (CSV)"_L1, QChar(u','), "csv"_L1, true },
 } };
+static_assert(delimiterItems[DelimitedTextItems::csvIndex].csv);
 
 } // namespace
 

@@ -22,10 +22,16 @@ public:
     {
         QLatin1StringView title; // only the index is stored
         QChar character;
+        QLatin1StringView extension; // of the written file, without the "."
+        // RFC 4180: values quoted where needed, lines ended by CR LF, times as h:mm:ss, no padding. Otherwise
+        // every value is flattened onto its line and nothing is quoted.
+        bool csv;
     };
 
     static std::span<const Encoding> encodings();
     static std::span<const Delimiter> delimiters();
+    // The stored index of the comma, for the short forms that choose it.
+    static constexpr qint64 csvIndex = 3;
 
     // The item for a stored value. A value the items do not have (written by hand, or by a version that offered
     // more) is the first item, UTF-8 and the tab, so the pop-up shows what the export writes for it.

@@ -19,7 +19,7 @@ namespace ExportFlow {
 QString extensionForTab(int tab)
 {
     const ExportFormat *format = ExportFormat::forTab(tab);
-    return format ? QString(format->extension) : QString();
+    return format ? format->fileExtension() : QString();
 }
 
 bool needsFieldSelection(int tab, bool albumBased)
@@ -154,6 +154,11 @@ QStringList delimiterTitles()
     for (const DelimitedTextItems::Delimiter &item : DelimitedTextItems::delimiters())
         titles.append(item.title);
     return titles;
+}
+
+bool paddingApplies(int delimiterIndex)
+{
+    return !DelimitedTextItems::delimiterFor(delimiterIndex).csv;
 }
 
 int delimiterIndex(qint64 storedValue)

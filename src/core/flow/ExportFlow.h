@@ -15,7 +15,8 @@ namespace ExportFlow {
 // The tabs of the main window, by index; ExportFormat::all() says which format each tab exports.
 enum Tab { HTMLTab = 0, DelimitedTextTab = 1, M3UTab = 2, QTSSTab = 3 };
 
-// The extension of the tab's format: "html", "txt", "m3u" or "playlist"; empty for an index that names no tab.
+// The extension of the tab's format: "html", "txt" (or "csv" while CSV is the stored delimiter), "m3u" or
+// "playlist"; empty for an index that names no tab.
 QString extensionForTab(int tab);
 // Only the song-based pages and the delimited text use the field and sort lists, so only they ask for them.
 bool needsFieldSelection(int tab, bool albumBased);
@@ -61,8 +62,10 @@ qsizetype pageSizeIndex(const QList<PageSizeItem> &items, qint64 integerRead, co
 // The titles of DelimitedTextItems, which the delimited text export reads too. Encoding titles are stored as
 // they are and never localised.
 QStringList encodingTitles();
-// Only the index is stored (0 tab, 1 "|", 2 "*").
+// Only the index is stored (0 tab, 1 "|", 2 "*", 3 comma as CSV).
 QStringList delimiterTitles();
+// Padding is offered for every delimiter but CSV's comma, whose readers would keep the spaces.
+bool paddingApplies(int delimiterIndex);
 // The index to select for a stored delimiter: an index beyond the items shows the tab, which is what the
 // export writes for it.
 int delimiterIndex(qint64 storedValue);

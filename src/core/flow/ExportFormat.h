@@ -22,24 +22,33 @@ struct ExportFormat
 
     Id id;
     QLatin1StringView commandLineName; // the word given to --format
-    QLatin1StringView extension; // without the "."
+    QLatin1StringView extension; // without the "."; the delimited text's follows its delimiter, see fileExtension()
     int tab; // index in the main window's tab view
     FieldLists fieldLists;
     bool writesPageSet; // may write further files beside the chosen one
     QLatin1StringView fileType; // the save panel's name for the files; empty: no name of its own
     Save save;
+    // A name that is a short form of another row with one integer setting fixed for the run ("csv": the
+    // delimited text with the comma); the front end stores it before the export. Empty: none.
+    QLatin1StringView presetKey = {};
+    qint64 presetValue = 0;
 
     bool needsFieldSelection(bool albumBased) const
     {
         return fieldLists == FieldLists::Always || (fieldLists == FieldLists::SongBasedOnly && !albumBased);
     }
 
+    // The extension of the file written now: the stored delimiter's for the delimited text ("txt", or "csv"
+    // with the comma), `extension` for every other format. Reads the standard store for the delimited text.
+    QString fileExtension() const;
+
     // In the order the command line's help lists them.
     static std::span<const ExportFormat> all();
     // Null when no format has that name, tab or extension.
     static const ExportFormat *forCommandLineName(QStringView name);
+    // The tab's own row, never a short form.
     static const ExportFormat *forTab(int tab);
     static const ExportFormat *forExtension(QStringView extension);
-    // "txt, m3u, playlist or html".
+    // "txt, csv, m3u, playlist or html".
     static QString commandLineNames();
 };

@@ -46,13 +46,14 @@ inline constexpr QLatin1StringView prDTEncoding { "DelimitedTextEncoding" };
 inline constexpr QLatin1StringView prDTRemoveDupes { "DelimitedTextRemoveDupes" };
 inline constexpr QLatin1StringView prDTPadding { "DelimitedTextPadding" };
 inline constexpr QLatin1StringView prDTDelimiter { "DelimitedTextDelimiter" };
+inline constexpr QLatin1StringView prDTHeaderRow { "DelimitedTextHeaderRow" };
 
-// The 24 keys in declaration order.
-const std::array<Key, 24> &keys();
+// The 25 keys in declaration order.
+const std::array<Key, 25> &keys();
 const Key *findKey(QLatin1StringView storedKey);
 const Key *findKey(const QString &storedKey);
 
-// Registers the 24 defaults with `store`. Both front ends call it once at start, before anything reads a
+// Registers the 25 defaults with `store`. Both front ends call it once at start, before anything reads a
 // setting.
 void registerDefaults(UserDefaults &store);
 

@@ -71,6 +71,19 @@ void kwStringMethods::appendTime(int seconds, QString &text)
     appendDecimal(rest, text);
 }
 
+void kwStringMethods::appendClockTime(int seconds, QString &text)
+{
+    if (seconds <= 0)
+        return;
+    const int minutes = seconds / 60 % 60;
+    const int rest = seconds % 60;
+    appendDecimal(seconds / 3600, text);
+    text.append(minutes <= 9 ? u":0"_s : u":"_s);
+    appendDecimal(minutes, text);
+    text.append(rest <= 9 ? u":0"_s : u":"_s);
+    appendDecimal(rest, text);
+}
+
 QString kwStringMethods::getTimeAsNiceVagueString(int seconds)
 {
     if (seconds <= 59)

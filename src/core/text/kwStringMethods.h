@@ -22,6 +22,8 @@ public:
     static QString getTimeAsString(int seconds);
     // Appends getTimeAsString(seconds).
     static void appendTime(int seconds, QString &text);
+    // Appends "h:mm:ss" for a time in seconds, the form spreadsheets read as a duration; nothing for 0 or less.
+    static void appendClockTime(int seconds, QString &text);
     // A duration with one truncated decimal and a unit ("1.5 minutes"); whole seconds below a minute.
     static QString getTimeAsNiceVagueString(int seconds);
     // A size in kilobytes: "K" below 1024, else one truncated decimal with "MB" or "GB".

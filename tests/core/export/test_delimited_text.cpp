@@ -60,7 +60,8 @@ TEST_F(DelimitedTextTest, CellOfEachField)
         QString cell;
     };
     const Case cases[] = {
-        { u"Name"_s, with([](Song::Values &v) { v.name = u"A|B\t\"C\""_s; }), u"A|B\t\"C\""_s }, // no quoting
+        // No quoting; only the tab, which would start a new column, becomes a space.
+        { u"Name"_s, with([](Song::Values &v) { v.name = u"A|B\t\"C\""_s; }), u"A|B \"C\""_s },
         { u"Artist"_s, with([](Song::Values &v) { v.artist = u"Bj\u00f6rk"_s; }), u"Bj\u00f6rk"_s },
         { u"Album"_s, with([](Song::Values &v) { v.album = u"Debut"_s; }), u"Debut"_s },
         { u"Location"_s, with([](Song::Values &v) { v.location = u"/M/a b.mp3"_s; }), u"/M/a b.mp3"_s },
@@ -123,7 +124,9 @@ TEST_F(DelimitedTextTest, DelimiterByIndexAndPadding)
         { 0, false, "N\tA\t\n" },
         { 1, false, "N|A|\n" },
         { 2, false, "N*A*\n" },
-        { 3, false, "N\tA\t\n" },
+        { 3, false, "N,A,\r\n" },
+        { 3, true, "N,A,\r\n" }, // CSV is never padded
+        { 4, false, "N\tA\t\n" },
         { -1, false, "N\tA\t\n" },
         { 0, true, "N \t A \t \n" },
         { 1, true, "N | A | \n" },
@@ -270,6 +273,148 @@ TEST_F(DelimitedTextTest, LineBreaksInsideValuesBecomeSpaces)
     const QString path = env.path(u"breaks.txt"_s);
     DelimitedText::saveDTTo(path, Playlist(u"P"_s, { makeSong(plain), makeSong(live) }));
     EXPECT_EQ(readFileBytes(path), exportFixture("line-breaks.txt"));
+}
+
+TEST_F(DelimitedTextTest, TabsInsideValuesBecomeSpacesOnlyBetweenTabs)
+{
+    env.setFields({ u"Name"_s, u"Artist"_s }, {});
+    Song::Values v;
+    v.name = u"\ta\tb\t\tc"_s;
+    v.artist = u"Bj\u00f6rk\t"_s;
+    const Playlist playlist(u"P"_s, { makeSong(v) });
+    const struct
+    {
+        const char *encoding;
+        qint64 delimiter;
+        QByteArray bytes;
+    } cases[] = {
+        { "UTF-8", 0, " a b  c\tBj\xc3\xb6rk \n" },
+        { "Latin-1 (ISO 8859-1)", 0, " a b  c\tBj\xf6rk \n" },
+        { "ASCII", 0, " a b  c\tBj\\366rk \n" },
+        // Another delimiter cannot be confused with a tab: the bytes stay as they were.
+        { "UTF-8", 1, "\ta\tb\t\tc|Bj\xc3\xb6rk\t\n" },
+        { "Latin-1 (ISO 8859-1)", 2, "\ta\tb\t\tc*Bj\xf6rk\t\n" },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(testing::Message() << c.encoding << " delimiter " << c.delimiter);
+        env.store().setObject(QString::fromUtf8(c.encoding), prDTEncoding);
+        setDelimiter(c.delimiter, false);
+        const QString path = env.path(u"tabs.txt"_s);
+        DelimitedText::saveDTTo(path, playlist);
+        EXPECT_EQ(readFileBytes(path), c.bytes);
+    }
+}
+
+TEST_F(DelimitedTextTest, HeaderRowHoldsTheTitlesUnderTheSameRules)
+{
+    env.store().setBool(true, prDTHeaderRow);
+    const SongPtr song = makeSong(intro());
+    const struct
+    {
+        qint64 delimiter;
+        bool padding;
+        QStringList fields;
+        const char *text;
+    } cases[] = {
+        { 0, false, { u"Name"_s, u"Artist"_s, u"Time"_s }, "Name\tArtist\tTime\nIntro\tBand\t4:05\n" },
+        // Padding spaces the delimiters; it aligns nothing, so a title longer than its values changes no line.
+        { 1, true, { u"Disc Number"_s, u"Name"_s }, "Disc Number | Name\n1 of ? | Intro\n" },
+        // A title that names no field heads its empty column, flattened like a value.
+        { 0, false, { u"Name"_s, u"Nom\tcourt"_s, u"Artist"_s }, "Name\tNom court\tArtist\nIntro\t\tBand\n" },
+        { 2, false, { u"A\nB"_s }, "A B\n\n" },
+        { 3, true, { u"Name"_s, u"Nom, pr\u00e9nom"_s, u"Time"_s },
+            "Name,\"Nom, pr\u00e9nom\",Time\r\nIntro,,0:04:05\r\n" },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.text);
+        env.setFields(c.fields, {});
+        setDelimiter(c.delimiter, c.padding);
+        EXPECT_EQ(textFor({ song }), QString::fromUtf8(c.text));
+    }
+    // Without songs the header is all there is.
+    env.setFields({ u"Name"_s, u"Artist"_s }, {});
+    setDelimiter(0, false);
+    EXPECT_EQ(textFor({}), u"Name\tArtist\n"_s);
+    env.store().setBool(false, prDTHeaderRow);
+    EXPECT_EQ(textFor({}), QString());
+}
+
+TEST_F(DelimitedTextTest, CSVQuotesAFieldOnlyWhenItMustAndKeepsItsLineBreaks)
+{
+    env.setFields({ u"Name"_s, u"Comments"_s }, {});
+    setDelimiter(3, false);
+    const struct
+    {
+        QString value;
+        QString field;
+    } cases[] = {
+        { u"plain"_s, u"plain"_s },
+        { u"a,b"_s, u"\"a,b\""_s },
+        { u"say \"hi\""_s, u"\"say \"\"hi\"\"\""_s },
+        { u"\""_s, u"\"\"\"\""_s },
+        { u"a\rb"_s, u"\"a\rb\""_s },
+        { u"a\nb"_s, u"\"a\nb\""_s },
+        { u"a\r\nb"_s, u"\"a\r\nb\""_s },
+        { u"\n"_s, u"\"\n\""_s },
+        { u"  both ends  "_s, u"  both ends  "_s },
+        { QString(), QString() },
+        { u"tab\there|*;"_s, u"tab\there|*;"_s },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.value.toStdString());
+        Song::Values v;
+        v.name = c.value;
+        v.comments = c.value;
+        EXPECT_EQ(textFor({ makeSong(v) }), c.field + u',' + c.field + u"\r\n"_s);
+    }
+}
+
+TEST_F(DelimitedTextTest, CSVWritesTimesAsDurationsAndEveryOtherFieldAsBefore)
+{
+    env.setFields({ u"Time"_s, u"Disc Number"_s, u"Size"_s, u"Rating"_s, u"Year"_s }, {});
+    setDelimiter(3, false);
+    const struct
+    {
+        int seconds;
+        const char *time;
+    } cases[] = { { 0, "" }, { 59, "0:00:59" }, { 198, "0:03:18" }, { 3600, "1:00:00" }, { 36062, "10:01:02" },
+        { 360000, "100:00:00" } };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.seconds);
+        Song::Values v;
+        v.time = c.seconds;
+        v.discNumber = 1;
+        v.size = 5000000;
+        v.rating = 80;
+        EXPECT_EQ(textFor({ makeSong(v) }), QString::fromUtf8(c.time) + u",1 of ?,4.7 MB,80,\r\n"_s);
+    }
+}
+
+TEST_F(DelimitedTextTest, CSVInEachEncoding)
+{
+    env.setFields({ u"Name"_s, u"Artist"_s }, {});
+    env.store().setBool(true, prDTHeaderRow);
+    setDelimiter(3, false);
+    Song::Values v;
+    v.name = u"Bj\u00f6rk, \u20ac"_s;
+    v.artist = u"\u00c9"_s;
+    const Playlist playlist(u"P"_s, { makeSong(v) });
+    const struct
+    {
+        const char *encoding;
+        QByteArray bytes;
+    } cases[] = {
+        { "UTF-8", "Name,Artist\r\n\"Bj\xc3\xb6rk, \xe2\x82\xac\",\xc3\x89\r\n" },
+        { "Latin-1 (ISO 8859-1)", "Name,Artist\r\n\"Bj\xf6rk, ?\",\xc9\r\n" },
+        { "ASCII", "Name,Artist\r\n\"Bj\\366rk, \\u20ac\",\\311\r\n" },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.encoding);
+        env.store().setObject(QString::fromUtf8(c.encoding), prDTEncoding);
+        const QString path = env.path(u"out.csv"_s);
+        DelimitedText::saveDTTo(path, playlist);
+        EXPECT_EQ(readFileBytes(path), c.bytes);
+    }
 }
 
 TEST_F(DelimitedTextTest, AnUnwritableTargetShowsTheWriteError)

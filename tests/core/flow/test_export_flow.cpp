@@ -16,6 +16,7 @@ using namespace Preferences;
 
 TEST(ExportFlowTest, ProposedNamesReplaceSlashesAndAddTheExtension)
 {
+    CoreEnvironment env;
     const struct
     {
         QString title;
@@ -143,23 +144,55 @@ TEST(ExportFlowTest, EncodingAndDelimiterIndexesFallBackToWhatTheExportWrites)
     EXPECT_EQ(ExportFlow::encodingTitles(), QStringList({ u"UTF-8"_s, u"Latin-1 (ISO 8859-1)"_s, u"ASCII"_s }));
     EXPECT_EQ(ExportFlow::encodingIndex(u"ASCII"_s), 2);
     EXPECT_EQ(ExportFlow::encodingIndex(u"ascii"_s), 0);
-    EXPECT_EQ(ExportFlow::delimiterTitles().size(), 3);
-    for (const auto &[stored, index] : { std::pair { 0, 0 }, { 1, 1 }, { 2, 2 }, { 3, 0 }, { -1, 0 } })
+    EXPECT_EQ(ExportFlow::delimiterTitles().size(), 4);
+    EXPECT_EQ(ExportFlow::delimiterTitles().at(3), u"Comma (CSV)"_s);
+    for (const auto &[stored, index] : { std::pair { 0, 0 }, { 1, 1 }, { 2, 2 }, { 3, 3 }, { 4, 0 }, { -1, 0 } })
         EXPECT_EQ(ExportFlow::delimiterIndex(stored), index) << stored;
+    for (const auto &[index, pads] : { std::pair { 0, true }, { 1, true }, { 2, true }, { 3, false }, { 9, true } })
+        EXPECT_EQ(ExportFlow::paddingApplies(index), pads) << index;
+}
+
+TEST(ExportFlowTest, TheDelimitedTextIsNamedAfterItsDelimiter)
+{
+    CoreEnvironment env;
+    const ExportFormat *csv = ExportFormat::forCommandLineName(u"csv");
+    ASSERT_NE(csv, nullptr);
+    for (const auto &[stored, extension] :
+        { std::pair { 0, "txt" }, { 1, "txt" }, { 2, "txt" }, { 3, "csv" }, { 7, "txt" } }) {
+        SCOPED_TRACE(stored);
+        env.store().setInteger(stored, prDTDelimiter);
+        const QString dotted = u"."_s + QLatin1StringView(extension);
+        EXPECT_EQ(ExportFlow::proposedFileName(u"a/b"_s, ExportFlow::DelimitedTextTab), u"a-b"_s + dotted);
+        const auto request = ExportFlow::savePanelRequest(u"a"_s, ExportFlow::DelimitedTextTab);
+        EXPECT_EQ(request.proposedName, u"a"_s + dotted);
+        EXPECT_EQ(request.requiredExtension, QLatin1StringView(extension));
+        // The short form writes what its preset makes of the same row; the other tabs never change.
+        EXPECT_EQ(csv->fileExtension(), QLatin1StringView(extension));
+        EXPECT_EQ(ExportFlow::extensionForTab(ExportFlow::M3UTab), u"m3u"_s);
+    }
 }
 
 TEST(ExportFormatTest, EveryRowIsFoundByItsNameTabAndExtension)
 {
+    CoreEnvironment env;
     const auto formats = ExportFormat::all();
-    ASSERT_EQ(formats.size(), 4u);
+    ASSERT_EQ(formats.size(), 5u);
     QList<int> tabs;
     for (const ExportFormat &format : formats) {
         SCOPED_TRACE(QString(format.commandLineName).toStdString());
         EXPECT_EQ(ExportFormat::forCommandLineName(QString(format.commandLineName)), &format);
-        EXPECT_EQ(ExportFormat::forTab(format.tab), &format);
         EXPECT_EQ(ExportFormat::forExtension(QString(format.extension)), &format);
-        EXPECT_EQ(ExportFlow::extensionForTab(format.tab), QString(format.extension));
         EXPECT_FALSE(format.fileType.isEmpty());
+        if (!format.presetKey.isEmpty()) {
+            // A short form: the tab belongs to the row it abbreviates, and its preset is a setting of the table.
+            EXPECT_NE(ExportFormat::forTab(format.tab), &format);
+            EXPECT_EQ(ExportFormat::forTab(format.tab)->id, format.id);
+            ASSERT_NE(Preferences::findKey(format.presetKey), nullptr);
+            EXPECT_EQ(Preferences::findKey(format.presetKey)->kind, Preferences::Kind::Integer);
+            continue;
+        }
+        EXPECT_EQ(ExportFormat::forTab(format.tab), &format);
+        EXPECT_EQ(ExportFlow::extensionForTab(format.tab), QString(format.extension));
         tabs.append(format.tab);
     }
     // The main window has one tab per format, numbered from 0.
@@ -173,7 +206,7 @@ TEST(ExportFormatTest, EveryRowIsFoundByItsNameTabAndExtension)
     EXPECT_EQ(ExportFormat::forTab(-1), nullptr);
     EXPECT_EQ(ExportFlow::extensionForTab(4), QString());
     EXPECT_FALSE(ExportFlow::needsFieldSelection(4, false));
-    EXPECT_EQ(ExportFormat::commandLineNames(), u"txt, m3u, playlist or html"_s);
+    EXPECT_EQ(ExportFormat::commandLineNames(), u"txt, csv, m3u, playlist or html"_s);
 }
 
 TEST(ExportFlowTest, FinishingWritesTheFormatOfTheTab)

@@ -30,7 +30,7 @@ TEST(Settings, FirstStartReadsRegisteredDefaults)
     // Registered defaults live in memory only.
     EXPECT_TRUE(s.userValues().isEmpty());
     EXPECT_FALSE(QFile::exists(s.filePath()));
-    EXPECT_EQ(P::keys().size(), 24u);
+    EXPECT_EQ(P::keys().size(), 25u);
 }
 
 TEST(Settings, TypedReadsConvertBetweenKinds)
