@@ -46,13 +46,23 @@ inline constexpr QLatin1StringView prDTEncoding { "DelimitedTextEncoding" };
 inline constexpr QLatin1StringView prDTRemoveDupes { "DelimitedTextRemoveDupes" };
 inline constexpr QLatin1StringView prDTPadding { "DelimitedTextPadding" };
 inline constexpr QLatin1StringView prDTDelimiter { "DelimitedTextDelimiter" };
+// The player playlist: the mappings are "OLD=NEW" texts split at the first "="; the other choices are stored
+// as the words the command line takes for them.
+inline constexpr QLatin1StringView prPPMappings { "PlayerPlaylistMappings" };
+inline constexpr QLatin1StringView prPPPaths { "PlayerPlaylistPaths" };
+inline constexpr QLatin1StringView prPPDir { "PlayerPlaylistDir" };
+inline constexpr QLatin1StringView prPPSeparator { "PlayerPlaylistSeparator" };
+inline constexpr QLatin1StringView prPPUnicode { "PlayerPlaylistUnicode" };
+inline constexpr QLatin1StringView prPPLineEnd { "PlayerPlaylistLineEnd" };
+inline constexpr QLatin1StringView prPPStreams { "PlayerPlaylistStreams" };
+inline constexpr QLatin1StringView prPPExtension { "PlayerPlaylistExtension" };
 
-// The 24 keys in declaration order.
-const std::array<Key, 24> &keys();
+// The 32 keys in declaration order.
+const std::array<Key, 32> &keys();
 const Key *findKey(QLatin1StringView storedKey);
 const Key *findKey(const QString &storedKey);
 
-// Registers the 24 defaults with `store`. Both front ends call it once at start, before anything reads a
+// Registers the 32 defaults with `store`. Both front ends call it once at start, before anything reads a
 // setting.
 void registerDefaults(UserDefaults &store);
 
