@@ -3,8 +3,11 @@
 #include "ExportFlow.h"
 #include "core/export/DelimitedText.h"
 #include "core/export/M3U.h"
+#include "core/export/PlayerPlaylistSettings.h"
 #include "core/export/QTSS.h"
 #include "core/html/HTML.h"
+#include "core/platform/UserDefaults.h"
+#include "core/settings/Preferences.h"
 
 #include <array>
 
@@ -15,16 +18,40 @@ namespace {
 using Id = ExportFormat::Id;
 using FieldLists = ExportFormat::FieldLists;
 
-const std::array<ExportFormat, 4> formats { {
-    { Id::DelimitedText, "txt"_L1, "txt"_L1, ExportFlow::DelimitedTextTab, FieldLists::Always, false,
+using Outcome = ExportFormat::Outcome;
+
+Outcome savePlayerPlaylist(const QString &path, const Playlist &playlist, bool)
+{
+    PlayerPlaylistReport report;
+    PlayerPlaylist::savePlayerPlaylistTo(
+        path, playlist, PlayerPlaylistSettings::optionsFrom(UserDefaults::standardUserDefaults()), &report);
+    return { report.summary(), report.written < report.songs };
+}
+
+const std::array<ExportFormat, 5> formats { {
+    { Id::DelimitedText, "txt"_L1, "txt"_L1, {}, ExportFlow::DelimitedTextTab, FieldLists::Always, false,
         "Delimited text"_L1,
-        [](const QString &path, const Playlist &playlist, bool) { DelimitedText::saveDTTo(path, playlist); } },
-    { Id::M3U, "m3u"_L1, "m3u"_L1, ExportFlow::M3UTab, FieldLists::None, false, "M3U playlists"_L1,
-        [](const QString &path, const Playlist &playlist, bool) { M3U::saveM3UTo(path, playlist); } },
-    { Id::QTSS, "playlist"_L1, "playlist"_L1, ExportFlow::QTSSTab, FieldLists::None, false, "QTSS playlists"_L1,
-        [](const QString &path, const Playlist &playlist, bool) { QTSS::saveQTSSTo(path, playlist); } },
-    { Id::HTML, "html"_L1, "html"_L1, ExportFlow::HTMLTab, FieldLists::SongBasedOnly, true, "HTML pages"_L1,
-        &HTML::saveHTMLTo },
+        [](const QString &path, const Playlist &playlist, bool) {
+            DelimitedText::saveDTTo(path, playlist);
+            return Outcome {};
+        } },
+    { Id::M3U, "m3u"_L1, "m3u"_L1, {}, ExportFlow::M3UTab, FieldLists::None, false, "M3U playlists"_L1,
+        [](const QString &path, const Playlist &playlist, bool) {
+            M3U::saveM3UTo(path, playlist);
+            return Outcome {};
+        } },
+    { Id::QTSS, "playlist"_L1, "playlist"_L1, {}, ExportFlow::QTSSTab, FieldLists::None, false, "QTSS playlists"_L1,
+        [](const QString &path, const Playlist &playlist, bool) {
+            QTSS::saveQTSSTo(path, playlist);
+            return Outcome {};
+        } },
+    { Id::HTML, "html"_L1, "html"_L1, {}, ExportFlow::HTMLTab, FieldLists::SongBasedOnly, true, "HTML pages"_L1,
+        [](const QString &path, const Playlist &playlist, bool albumBased) {
+            HTML::saveHTMLTo(path, playlist, albumBased);
+            return Outcome {};
+        } },
+    { Id::PlayerPlaylist, "m3u8"_L1, "m3u8"_L1, Preferences::prPPExtension, ExportFlow::PlayerPlaylistTab,
+        FieldLists::None, false, "Player playlists"_L1, &savePlayerPlaylist },
 } };
 
 template<typename Matches> const ExportFormat *find(Matches matches)
@@ -37,6 +64,13 @@ template<typename Matches> const ExportFormat *find(Matches matches)
 }
 
 } // namespace
+
+QString ExportFormat::fileExtension() const
+{
+    if (extensionSetting.isEmpty())
+        return extension;
+    return PlayerPlaylistSettings::extensionFrom(UserDefaults::standardUserDefaults());
+}
 
 std::span<const ExportFormat> ExportFormat::all()
 {

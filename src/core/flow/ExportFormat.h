@@ -14,20 +14,31 @@ class Playlist;
 // of the text exports.
 struct ExportFormat
 {
-    enum class Id { HTML, DelimitedText, M3U, QTSS };
+    enum class Id { HTML, DelimitedText, M3U, QTSS, PlayerPlaylist };
     // Which exports let the user pick the fields and their sort order before the save panel.
     enum class FieldLists { None, Always, SongBasedOnly };
+    // What a save tells beyond the file it wrote; empty for the formats that write every song they are given.
+    struct Outcome
+    {
+        QString summary; // one line about what was written and what was left out
+        bool leftOutSongs = false;
+    };
     // `albumBased` is read by the HTML exporter only.
-    using Save = void (*)(const QString &path, const Playlist &playlist, bool albumBased);
+    using Save = Outcome (*)(const QString &path, const Playlist &playlist, bool albumBased);
 
     Id id;
     QLatin1StringView commandLineName; // the word given to --format
     QLatin1StringView extension; // without the "."
+    // The string setting that may name another file type for it; empty: `extension` always.
+    QLatin1StringView extensionSetting;
     int tab; // index in the main window's tab view
     FieldLists fieldLists;
     bool writesPageSet; // may write further files beside the chosen one
     QLatin1StringView fileType; // the save panel's name for the files; empty: no name of its own
     Save save;
+
+    // The file type written now: `extension`, unless the extension setting names another.
+    QString fileExtension() const;
 
     bool needsFieldSelection(bool albumBased) const
     {
@@ -40,6 +51,6 @@ struct ExportFormat
     static const ExportFormat *forCommandLineName(QStringView name);
     static const ExportFormat *forTab(int tab);
     static const ExportFormat *forExtension(QStringView extension);
-    // "txt, m3u, playlist or html".
+    // "txt, m3u, playlist, html or m3u8".
     static QString commandLineNames();
 };
