@@ -1,6 +1,7 @@
 #include "ExportCommand.h"
 
 #include "CliInteraction.h"
+#include "core/export/PlayerPlaylistSettings.h"
 #include "core/flow/ExportFormat.h"
 #include "core/html/HTML.h"
 #include "core/html/HTMLPage.h"
@@ -190,6 +191,31 @@ bool removeLinks(const QStringList &paths)
     return true;
 }
 
+// A file that leaves songs out says so, so that a skip is never silent; the exit status stays a success.
+void tell(const ExportFormat::Outcome &outcome)
+{
+    if (outcome.leftOutSongs)
+        printError(outcome.summary);
+}
+
+// The player playlist's options of the command line, each the setting it overrides for this run.
+struct ChoiceOption
+{
+    const char *name;
+    QLatin1StringView key;
+    const char *valueName;
+    const char *description;
+};
+
+const ChoiceOption choiceOptions[] = {
+    { "paths", Preferences::prPPPaths, "FORM", "m3u8: absolute paths, or relative to the playlist folder." },
+    { "separator", Preferences::prPPSeparator, "SEP", "m3u8: the path separator: auto, / or \\." },
+    { "unicode", Preferences::prPPUnicode, "FORM", "m3u8: the Unicode form of names: nfc, nfd or asis." },
+    { "eol", Preferences::prPPLineEnd, "EOL", "m3u8: line ends, lf or crlf." },
+    { "streams", Preferences::prPPStreams, "WHAT", "m3u8: skip or include stream addresses." },
+    { "extension", Preferences::prPPExtension, "EXT", "m3u8: the file type --all gives the files: m3u8 or m3u." },
+};
+
 // Writes one playlist of --all into `dir`; answers false, with the reason already printed, when it was not
 // written.
 bool exportInto(const QString &dir, const Playlist &playlist, const ExportFormat &format, bool albumBased,
@@ -213,7 +239,7 @@ bool exportInto(const QString &dir, const Playlist &playlist, const ExportFormat
         const QString first = folder + u'/' + name;
         if (!removeLinks(HTML::pagePaths(first, HTML::maxPageFiles)))
             return false;
-        format.save(first, playlist, albumBased);
+        tell(format.save(first, playlist, albumBased));
         // A playlist with nothing to show writes no page; leave no empty folder behind for it.
         if (!existed)
             QDir().rmdir(folder);
@@ -221,7 +247,7 @@ bool exportInto(const QString &dir, const Playlist &playlist, const ExportFormat
         const QString file = dir + u'/' + name;
         if (!removeLinks({ file }))
             return false;
-        format.save(file, playlist, albumBased);
+        tell(format.save(file, playlist, albumBased));
     }
     // Every exporter reports a file it could not write with an alert.
     return interaction.alertCount() == alertsBefore;
@@ -327,8 +353,8 @@ std::variant<ExportOptions, int> parseArguments(const QStringList &arguments)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(
-        u"Exports the playlists of an iTunes library as HTML pages, delimited text, M3U or a QuickTime "
-        "Streaming Server playlist, with the settings of the Setlistry application."_s);
+        u"Exports the playlists of an iTunes library as HTML pages, delimited text, M3U, a QuickTime "
+        "Streaming Server playlist or a player playlist (extended M3U in UTF-8), with the settings of the Setlistry application."_s);
     parser.addHelpOption();
     parser.addVersionOption();
     const QCommandLineOption libraryOption(
@@ -352,8 +378,17 @@ std::variant<ExportOptions, int> parseArguments(const QStringList &arguments)
         u"FILE"_s);
     const QCommandLineOption setOption(
         u"set"_s, u"Override one setting for this run; VALUE is JSON or a string."_s, u"KEY=VALUE"_s);
-    parser.addOptions({ libraryOption, listOption, jsonOption, playlistOption, playlistIdOption, allOption,
-        formatOption, outputOption, outputDirOption, albumOption, settingsOption, setOption });
+    const QCommandLineOption mapOption(u"map"_s,
+        u"m3u8: write paths starting with OLD as starting with NEW; repeatable, the longest match wins."_s,
+        u"OLD=NEW"_s);
+    const QCommandLineOption playlistDirOption(
+        u"playlist-dir"_s, u"m3u8: the folder relative paths start from."_s, u"DIR"_s);
+    parser.addOptions(
+        { libraryOption, listOption, jsonOption, playlistOption, playlistIdOption, allOption, formatOption,
+            outputOption, outputDirOption, albumOption, settingsOption, setOption, mapOption, playlistDirOption });
+    for (const ChoiceOption &choice : choiceOptions)
+        parser.addOption(QCommandLineOption(QString::fromLatin1(choice.name), QString::fromLatin1(choice.description),
+            QString::fromLatin1(choice.valueName)));
 
     if (!parser.parse(arguments)) {
         printError(parser.errorText());
@@ -432,6 +467,31 @@ std::variant<ExportOptions, int> parseArguments(const QStringList &arguments)
         options.overrides.append({ key, *value });
     }
 
+    // After --set: an option of its own is the more specific, so it wins over a --set of the same key.
+    if (parser.isSet(mapOption)) {
+        const QStringList entries = parser.values(mapOption);
+        for (const QString &entry : entries) {
+            if (!entry.contains(u'=') || entry.startsWith(u'=')) {
+                printError(u"--map needs OLD=NEW with OLD not empty: "_s + entry);
+                return Usage;
+            }
+        }
+        options.overrides.append({ QString(Preferences::prPPMappings), entries });
+    }
+    if (parser.isSet(playlistDirOption))
+        options.overrides.append({ QString(Preferences::prPPDir), parser.value(playlistDirOption) });
+    for (const ChoiceOption &choice : choiceOptions) {
+        const QString name = QString::fromLatin1(choice.name);
+        if (!parser.isSet(name))
+            continue;
+        const QString word = parser.value(name);
+        if (!PlayerPlaylistSettings::isChoice(choice.key, word)) {
+            printError(u"--"_s + name + u" must be "_s + PlayerPlaylistSettings::wordsFor(choice.key));
+            return Usage;
+        }
+        options.overrides.append({ QString(choice.key), word });
+    }
+
     if (parser.isSet(libraryOption))
         options.libraryPath = parser.value(libraryOption);
     options.albumBased = parser.isSet(albumOption);
@@ -484,7 +544,7 @@ int run(const ExportOptions &options)
                                           : u"no playlist named \""_s + options.playlistName + u"\""_s);
             return Failure;
         }
-        options.format->save(absolutePath(options.output), *playlist, albumBased);
+        tell(options.format->save(absolutePath(options.output), *playlist, albumBased));
         return interaction.alertCount() == 0 ? Success : Failure;
     }
 

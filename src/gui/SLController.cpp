@@ -4,8 +4,11 @@
 #include "FieldSelectionSheet.h"
 #include "PrefsPanel.h"
 #include "core/export/Common.h"
+#include "core/export/PlayerPlaylistSettings.h"
 #include "core/flow/ExportFlow.h"
+#include "core/flow/PlayerPlaylistPreview.h"
 #include "core/library/XMLAccessor.h"
+#include "core/platform/Localization.h"
 #include "core/platform/UserDefaults.h"
 #include "core/platform/UserInteraction.h"
 #include "core/settings/Preferences.h"
@@ -15,7 +18,11 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QHeaderView>
+#include <QLineEdit>
 #include <QPointer>
+#include <QStatusBar>
+#include <QTableWidget>
 
 using namespace Qt::StringLiterals;
 
@@ -48,6 +55,9 @@ enum class Binding {
     PopUpByIndex, // the delimiter pop-up: the selected index as an integer
     PopUpByTitle, // the encoding pop-up: the selected title as a string
     FontSizePopUp, // the selected localised title, stored as the string "1", "0" or "-1"
+    PopUpByWord, // a pop-up of PlayerPlaylistSettings::choicesFor(key): the word of the selected item
+    LineEdit, // the text as it stands
+    MappingTable, // the rows "OLD=NEW" in order; rows with both cells empty are not stored
 };
 
 struct ControlBinding
@@ -82,6 +92,14 @@ QList<ControlBinding> controlBindings(const Ui::SLController &ui, const FieldSel
         { ui.dtDelimiterPopUp, prDTDelimiter, Binding::PopUpByIndex },
         { ui.dtPaddingButton, prDTPadding, Binding::CheckBox },
         { ui.dtHeaderRowButton, prDTHeaderRow, Binding::CheckBox },
+        { ui.ppMappingTable, prPPMappings, Binding::MappingTable },
+        { ui.ppPathsPopUp, prPPPaths, Binding::PopUpByWord },
+        { ui.ppPlaylistDirField, prPPDir, Binding::LineEdit },
+        { ui.ppSeparatorPopUp, prPPSeparator, Binding::PopUpByWord },
+        { ui.ppUnicodePopUp, prPPUnicode, Binding::PopUpByWord },
+        { ui.ppLineEndPopUp, prPPLineEnd, Binding::PopUpByWord },
+        { ui.ppStreamsPopUp, prPPStreams, Binding::PopUpByWord },
+        { ui.ppExtensionPopUp, prPPExtension, Binding::PopUpByWord },
     };
 }
 
@@ -91,6 +109,86 @@ template<typename T> T *controlOf(const ControlBinding &row)
     Q_ASSERT_X(control, "controlOf", "a control bound with the binding of another kind of control");
     return control;
 }
+
+QString cellText(const QTableWidget *table, int row, int column)
+{
+    const QTableWidgetItem *item = table->item(row, column);
+    return item ? item->text() : QString();
+}
+
+void setRow(QTableWidget *table, int row, const QString &first, const QString &second)
+{
+    table->setItem(row, 0, new QTableWidgetItem(first));
+    table->setItem(row, 1, new QTableWidgetItem(second));
+}
+
+QStringList mappingEntries(const QTableWidget *table)
+{
+    QStringList entries;
+    for (int row = 0; row < table->rowCount(); ++row) {
+        const PlayerPlaylistOptions::Mapping mapping { cellText(table, row, 0), cellText(table, row, 1) };
+        if (!mapping.from.isEmpty() || !mapping.to.isEmpty())
+            entries.append(PlayerPlaylistSettings::entryOf(mapping));
+    }
+    return entries;
+}
+
+void loadMappingTable(QTableWidget *table, const QStringList &entries)
+{
+    const QSignalBlocker quiet(table);
+    table->setRowCount(0);
+    table->setRowCount(int(entries.size()));
+    for (int row = 0; row < int(entries.size()); ++row) {
+        const PlayerPlaylistOptions::Mapping mapping = PlayerPlaylistSettings::mappingOf(entries[row]);
+        setRow(table, row, mapping.from, mapping.to);
+    }
+}
+
+// Selects the item whose word is stored; an unknown word shows the default, which is what the export reads.
+void loadWordPopUp(QComboBox *popUp, const QString &word)
+{
+    const int index = popUp->findData(word);
+    popUp->setCurrentIndex(index < 0 ? 0 : index);
+}
+
+void storeControl(const ControlBinding &row, UserDefaults &s)
+{
+    const QString key(row.key);
+    switch (row.binding) {
+    case Binding::CheckBox:
+        s.setBool(isOn(controlOf<QCheckBox>(row)), key);
+        break;
+    case Binding::ColorWell:
+        s.setObject(Common::NSColorToRGBString(controlOf<ColorWell>(row)->color()), key);
+        break;
+    case Binding::TextView:
+        s.setObject(controlOf<slTextView>(row)->string(), key);
+        break;
+    case Binding::PopUpByTag:
+        s.setInteger(controlOf<QComboBox>(row)->currentData().toLongLong(), key);
+        break;
+    case Binding::PopUpByIndex:
+        s.setInteger(controlOf<QComboBox>(row)->currentIndex(), key);
+        break;
+    case Binding::PopUpByTitle:
+        s.setObject(controlOf<QComboBox>(row)->currentText(), key);
+        break;
+    case Binding::FontSizePopUp:
+        s.setObject(ExportFlow::fontSizeValue(controlOf<QComboBox>(row)->currentText()), key);
+        break;
+    case Binding::PopUpByWord:
+        s.setObject(controlOf<QComboBox>(row)->currentData().toString(), key);
+        break;
+    case Binding::LineEdit:
+        s.setObject(controlOf<QLineEdit>(row)->text(), key);
+        break;
+    case Binding::MappingTable:
+        s.setObject(mappingEntries(controlOf<QTableWidget>(row)), key);
+        break;
+    }
+}
+
+constexpr int previewRows = 5;
 
 } // namespace
 
@@ -110,6 +208,7 @@ SLController::SLController(QWidget *parent)
     ui->htmlFontSizePopUp->addItems(ExportFlow::fontSizeTitles());
     ui->dtEncodingPopUp->addItems(ExportFlow::encodingTitles());
     ui->dtDelimiterPopUp->addItems(ExportFlow::delimiterTitles());
+    setUpPlayerPlaylistTab();
 
     connect(ui->exportButton, &QPushButton::clicked, this, &SLController::startExport);
     connect(ui->exportAction, &QAction::triggered, this, &SLController::startExport);
@@ -193,6 +292,15 @@ void SLController::setUpControls()
             popUp->setCurrentIndex(popUp->findText(ExportFlow::fontSizeTitle(integerFor(row.key))));
             break;
         }
+        case Binding::PopUpByWord:
+            loadWordPopUp(controlOf<QComboBox>(row), stringFor(row.key));
+            break;
+        case Binding::LineEdit:
+            controlOf<QLineEdit>(row)->setText(stringFor(row.key));
+            break;
+        case Binding::MappingTable:
+            loadMappingTable(controlOf<QTableWidget>(row), store().stringListForKey(QString(row.key)));
+            break;
         }
     }
     m_sheet->updateSaveButton();
@@ -202,6 +310,7 @@ void SLController::setUpControls()
     ui->exportButton->setEnabled(true);
 
     m_controlsLoaded = true;
+    updatePlayerPlaylistPreview();
 }
 
 void SLController::saveControlStates()
@@ -210,32 +319,8 @@ void SLController::saveControlStates()
         return;
     UserDefaults &s = store();
     m_choices.storeToSettings(s);
-    for (const ControlBinding &row : controlBindings(*ui, *m_sheet)) {
-        const QString key(row.key);
-        switch (row.binding) {
-        case Binding::CheckBox:
-            s.setBool(isOn(controlOf<QCheckBox>(row)), key);
-            break;
-        case Binding::ColorWell:
-            s.setObject(Common::NSColorToRGBString(controlOf<ColorWell>(row)->color()), key);
-            break;
-        case Binding::TextView:
-            s.setObject(controlOf<slTextView>(row)->string(), key);
-            break;
-        case Binding::PopUpByTag:
-            s.setInteger(controlOf<QComboBox>(row)->currentData().toLongLong(), key);
-            break;
-        case Binding::PopUpByIndex:
-            s.setInteger(controlOf<QComboBox>(row)->currentIndex(), key);
-            break;
-        case Binding::PopUpByTitle:
-            s.setObject(controlOf<QComboBox>(row)->currentText(), key);
-            break;
-        case Binding::FontSizePopUp:
-            s.setObject(ExportFlow::fontSizeValue(controlOf<QComboBox>(row)->currentText()), key);
-            break;
-        }
-    }
+    for (const ControlBinding &row : controlBindings(*ui, *m_sheet))
+        storeControl(row, s);
 }
 
 void SLController::fillPlaylistPopUp()
@@ -298,8 +383,126 @@ void SLController::savePanelDidEnd(const std::optional<QString> &chosenPath)
 {
     if (!chosenPath)
         return;
-    ExportFlow::finishExport(*m_XMLAccess, ui->playlistPopUp->currentText(), ui->mainTabView->currentIndex(),
-        isOn(ui->htmlAlbumBasedExportButton), *chosenPath);
+    const std::optional<ExportFormat::Outcome> outcome
+        = ExportFlow::finishExport(*m_XMLAccess, ui->playlistPopUp->currentText(), ui->mainTabView->currentIndex(),
+            isOn(ui->htmlAlbumBasedExportButton), *chosenPath);
+    // Told where it does not stop the user: a skipped song must not go unseen, but needs no answer.
+    if (outcome && !outcome->summary.isEmpty())
+        statusBar()->showMessage(outcome->summary);
+}
+
+void SLController::setUpPlayerPlaylistTab()
+{
+    for (const ControlBinding &row : controlBindings(*ui, *m_sheet)) {
+        if (row.binding != Binding::PopUpByWord)
+            continue;
+        QComboBox *const popUp = controlOf<QComboBox>(row);
+        for (const PlayerPlaylistSettings::Choice &choice : PlayerPlaylistSettings::choicesFor(row.key))
+            popUp->addItem(Localization::localizedString(choice.title), QString(choice.word));
+        connect(popUp, &QComboBox::currentIndexChanged, this, &SLController::updatePlayerPlaylistPreview);
+    }
+    QTableWidget *const table = ui->ppMappingTable;
+    table->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    ui->ppPreviewTable->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    connect(table, &QTableWidget::itemChanged, this, &SLController::updatePlayerPlaylistPreview);
+    connect(ui->ppPlaylistDirField, &QLineEdit::textChanged, this, &SLController::updatePlayerPlaylistPreview);
+    connect(ui->playlistPopUp, &QComboBox::currentTextChanged, this, &SLController::updatePlayerPlaylistPreview);
+    connect(ui->ppAddMappingButton, &QPushButton::clicked, this, &SLController::addMapping);
+    connect(ui->ppRemoveMappingButton, &QPushButton::clicked, this, &SLController::removeMapping);
+    connect(ui->ppMoveUpButton, &QPushButton::clicked, this, [this] { moveMapping(-1); });
+    connect(ui->ppMoveDownButton, &QPushButton::clicked, this, [this] { moveMapping(1); });
+    connect(
+        table->selectionModel(), &QItemSelectionModel::currentRowChanged, this, &SLController::updateMappingButtons);
+    updateMappingButtons();
+}
+
+void SLController::addMapping()
+{
+    QTableWidget *const table = ui->ppMappingTable;
+    // The first rule most libraries want starts at the library's own music folder.
+    const QString from = table->rowCount() == 0 && m_XMLAccess
+        ? PlayerPlaylistPreview::offeredMappingFrom(m_XMLAccess->musicFolder())
+        : QString();
+    const int row = table->rowCount();
+    {
+        const QSignalBlocker quiet(table);
+        table->insertRow(row);
+        setRow(table, row, from, QString());
+    }
+    table->setCurrentCell(row, from.isEmpty() ? 0 : 1);
+    table->setFocus();
+    table->editItem(table->currentItem());
+    updatePlayerPlaylistPreview();
+}
+
+void SLController::removeMapping()
+{
+    QTableWidget *const table = ui->ppMappingTable;
+    const int row = table->currentRow();
+    if (row < 0)
+        return;
+    table->removeRow(row);
+    if (table->rowCount() > 0)
+        table->setCurrentCell(qMin(row, table->rowCount() - 1), 0);
+    updateMappingButtons();
+    updatePlayerPlaylistPreview();
+}
+
+void SLController::moveMapping(int by)
+{
+    QTableWidget *const table = ui->ppMappingTable;
+    const int row = table->currentRow();
+    const int to = row + by;
+    if (row < 0 || to < 0 || to >= table->rowCount())
+        return;
+    {
+        const QSignalBlocker quiet(table);
+        const QString from = cellText(table, row, 0);
+        const QString target = cellText(table, row, 1);
+        setRow(table, row, cellText(table, to, 0), cellText(table, to, 1));
+        setRow(table, to, from, target);
+    }
+    table->setCurrentCell(to, table->currentColumn() < 0 ? 0 : table->currentColumn());
+    updatePlayerPlaylistPreview();
+}
+
+void SLController::updateMappingButtons()
+{
+    const QTableWidget *table = ui->ppMappingTable;
+    const int row = table->currentRow();
+    ui->ppRemoveMappingButton->setEnabled(row >= 0);
+    ui->ppMoveUpButton->setEnabled(row > 0);
+    ui->ppMoveDownButton->setEnabled(row >= 0 && row + 1 < table->rowCount());
+}
+
+void SLController::updatePlayerPlaylistPreview()
+{
+    updateMappingButtons();
+    if (!m_controlsLoaded || !m_XMLAccess)
+        return;
+    // The controls as they stand, read the way the export reads the stored settings.
+    UserDefaults scratch;
+    Preferences::registerDefaults(scratch);
+    for (const ControlBinding &row : controlBindings(*ui, *m_sheet)) {
+        if (row.key.startsWith("PlayerPlaylist"_L1))
+            storeControl(row, scratch);
+    }
+    QTableWidget *const table = ui->ppPreviewTable;
+    const std::optional<Playlist> playlist = m_XMLAccess->getPlaylist(ui->playlistPopUp->currentText());
+    if (!playlist) {
+        table->setRowCount(0);
+        ui->ppPreviewSummaryLabel->clear();
+        return;
+    }
+    const PlayerPlaylistPreview preview
+        = PlayerPlaylistPreview::of(*playlist, PlayerPlaylistSettings::optionsFrom(scratch), previewRows);
+    table->setRowCount(int(preview.rows.size()));
+    for (int row = 0; row < int(preview.rows.size()); ++row) {
+        const PlayerPlaylistPreview::Row &r = preview.rows[row];
+        setRow(table, row, r.before.isEmpty() ? Localization::localizedString("(no file)"_L1) : r.before,
+            r.after.isEmpty() ? Localization::localizedString("(skipped)"_L1) : r.after);
+    }
+    ui->ppPreviewSummaryLabel->setText(preview.report.summary());
 }
 
 void SLController::setHTMLColorsToDefault()

@@ -15,7 +15,7 @@ class SLController;
 }
 
 // The one controller of the application: the main window with its playlist pop-up, export button and the
-// four format tabs, the field-selection sheet, and the export flow. It owns the library accessor and the
+// five format tabs, the field-selection sheet, and the export flow. It owns the library accessor and the
 // export choices that the exporters read while they run.
 class SLController : public QMainWindow
 {
@@ -69,6 +69,13 @@ public:
     // The application is about to quit: the controls are stored.
     void applicationWillTerminate();
 
+    // The player playlist tab: the mapping table's buttons, and the preview of the selected playlist with the
+    // tab's controls as they stand (not as stored).
+    void addMapping();
+    void removeMapping();
+    void moveMapping(int by);
+    void updatePlayerPlaylistPreview();
+
     // Runs the field-selection sheet in place of its modal loop; the runner must end the sheet with
     // FieldSelectionSheet::endFieldSelect(). For tests, which must never wait on a dialog.
     using SheetRunner = std::function<void(FieldSelectionSheet &)>;
@@ -78,6 +85,8 @@ private:
     void applyAlbumBasedRule(bool albumBased);
     void fillPlaylistPopUp();
     void showAbout();
+    void setUpPlayerPlaylistTab();
+    void updateMappingButtons();
     static void loadPageSizePopUp(QComboBox *popUp, QLatin1StringView key);
 
     const std::unique_ptr<Ui::SLController> ui;

@@ -1,5 +1,7 @@
 #include "cli/ExportCommand.h"
+#include "core/export/PlayerPlaylist.h"
 #include "core/html/HTML.h"
+#include "core/library/XMLAccessor.h"
 #include "core/platform/Localization.h"
 #include "core/settings/Preferences.h"
 #include "support/TestSupport.h"
@@ -565,4 +567,117 @@ TEST(Cli, SettingsThatCannotHurt)
         EXPECT_TRUE(page.contains("Page: 1/1"));
         QFile::remove(out);
     }
+}
+
+TEST(Cli, PlayerPlaylistChoicesRefuseBadValues)
+{
+    CoreEnvironment env;
+    const QStringList base = { u"--library"_s, sample, u"--playlist"_s, u"Downloaded"_s, u"--format"_s, u"m3u8"_s,
+        u"--output"_s, env.path(u"x.m3u8"_s) };
+    const struct
+    {
+        QStringList arguments;
+        const char *message;
+    } refused[] = {
+        { { u"--paths"_s, u"Absolute"_s }, "setlistry-export: --paths must be absolute or relative\n" },
+        { { u"--separator"_s, u"|"_s }, "setlistry-export: --separator must be auto, / or \\\n" },
+        { { u"--unicode"_s, u"nfkc"_s }, "setlistry-export: --unicode must be nfc, nfd or asis\n" },
+        { { u"--eol"_s, u"cr"_s }, "setlistry-export: --eol must be lf or crlf\n" },
+        { { u"--streams"_s, u""_s }, "setlistry-export: --streams must be skip or include\n" },
+        { { u"--extension"_s, u".m3u"_s }, "setlistry-export: --extension must be m3u8 or m3u\n" },
+        { { u"--map"_s, u"/a=/b"_s, u"--map"_s, u"/Users"_s },
+            "setlistry-export: --map needs OLD=NEW with OLD not empty: /Users\n" },
+        { { u"--map"_s, u"=/b"_s }, "setlistry-export: --map needs OLD=NEW with OLD not empty: =/b\n" },
+    };
+    for (const auto &c : refused) {
+        SCOPED_TRACE(c.arguments.join(u' ').toStdString());
+        const Result r = runExporter(env, base + c.arguments);
+        EXPECT_EQ(r.status, 2);
+        EXPECT_EQ(r.err, QByteArray(c.message));
+        EXPECT_FALSE(QFile::exists(env.path(u"x.m3u8"_s)));
+    }
+}
+
+TEST(Cli, PlayerPlaylistOptionsOverrideTheStoredOnesAndSkipsAreTold)
+{
+    CoreEnvironment env;
+    const QString settings = env.path(u"settings.json"_s);
+    writeFileBytes(settings,
+        R"({"PlayerPlaylistMappings": ["/Users/alex=/home/alex", "/Volumes=/mnt"], "PlayerPlaylistLineEnd": "crlf",
+            "PlayerPlaylistUnicode": "nfd"})");
+    const QString out = env.path(u"Downloaded.m3u8"_s);
+    const QStringList base = { u"--settings"_s, settings, u"--library"_s, sample, u"--playlist"_s, u"Downloaded"_s,
+        u"--format"_s, u"m3u8"_s, u"--output"_s, out };
+
+    // The stored choices, then one --map in place of the whole stored list.
+    Result r = runExporter(env, base);
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_TRUE(readFileBytes(out).startsWith("#EXTM3U\r\n#PLAYLIST:Downloaded\r\n#EXTINF:261,"));
+    EXPECT_TRUE(readFileBytes(out).contains("\r\n/home/alex/Music/iTunes/iTunes Music/"));
+    r = runExporter(env, base + QStringList { u"--map"_s, u"/Users/alex/Music/iTunes/iTunes Music=D:\\Music"_s });
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_EQ(QString::fromUtf8(readFileBytes(out)),
+        u"#EXTM3U\r\n#PLAYLIST:Downloaded\r\n#EXTINF:261,坂本龍一 - Energy Flow\r\n"
+        "D:\\Music\\坂本龍一\\BTTB\\01 Energy Flow.m4a\r\n#EXTINF:59,The Garage Band - Untitled Demo\r\n"
+        "D:\\Music\\The Garage Band\\Unknown Album\\00 Untitled Demo.m4a\r\n"_s);
+    EXPECT_EQ(r.err, QByteArray("setlistry-export: \"Downloaded\": wrote 2 of 3 songs; skipped 1 without a file\n"));
+    EXPECT_TRUE(r.out.isEmpty());
+
+    // Every option at once writes what the exporter writes with the same options.
+    const QStringList every = { u"--map"_s, u"/Users/alex/Music=/srv/music"_s, u"--map"_s,
+        u"/Users/alex/Music/iTunes/iTunes Music/Nordlys/Vinter=/srv/winter"_s, u"--paths"_s, u"relative"_s,
+        u"--playlist-dir"_s, u"/srv/music/lists"_s, u"--separator"_s, u"\\"_s, u"--unicode"_s, u"asis"_s, u"--eol"_s,
+        u"lf"_s, u"--streams"_s, u"include"_s };
+    const QString paths = env.path(u"Paths.m3u8"_s);
+    r = runExporter(env,
+        QStringList { u"--settings"_s, settings, u"--library"_s, sample, u"--playlist"_s, u"Paths"_s, u"--format"_s,
+            u"m3u8"_s, u"--output"_s, paths }
+            + every);
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    PlayerPlaylistOptions options;
+    options.mappings = { { u"/Users/alex/Music"_s, u"/srv/music"_s },
+        { u"/Users/alex/Music/iTunes/iTunes Music/Nordlys/Vinter"_s, u"/srv/winter"_s } };
+    options.pathForm = PlayerPlaylistOptions::PathForm::Relative;
+    options.playlistDir = u"/srv/music/lists"_s;
+    options.separator = PlayerPlaylistOptions::Separator::Backslash;
+    options.normalization = PlayerPlaylistOptions::Normalization::AsIs;
+    options.includeStreams = true;
+    const XMLAccessor library(sample);
+    const std::optional<Playlist> playlist = library.getPlaylist(u"Paths"_s);
+    ASSERT_TRUE(playlist);
+    PlayerPlaylistReport report;
+    const QString expected = PlayerPlaylist::makeText(*playlist, options, &report);
+    EXPECT_EQ(QString::fromUtf8(readFileBytes(paths)), expected);
+    EXPECT_TRUE(expected.contains(u"..\\..\\winter\\"_s)) << expected.toStdString();
+    EXPECT_EQ(QString::fromUtf8(r.err), u"setlistry-export: "_s + report.summary() + u"\n"_s);
+    EXPECT_GT(report.skippedOutsideMappings + report.skippedWithoutFile, 0);
+}
+
+TEST(Cli, PlayerPlaylistsOfAllTakeTheChosenFileTypeAndNothingSkippedPrintsNothing)
+{
+    CoreEnvironment env;
+    const QString dir = env.path(u"all"_s);
+    Result r = runExporter(env,
+        { u"--library"_s, sample, u"--all"_s, u"--format"_s, u"m3u8"_s, u"--output-dir"_s, dir, u"--extension"_s,
+            u"m3u"_s });
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    const QStringList files = QDir(dir).entryList(QDir::Files, QDir::Name);
+    EXPECT_EQ(files.size(), 11);
+    for (const QString &file : files) {
+        SCOPED_TRACE(file.toStdString());
+        EXPECT_TRUE(file.endsWith(u".m3u"_s));
+        EXPECT_TRUE(readFileBytes(dir + u'/' + file).startsWith("#EXTM3U\n#PLAYLIST:"));
+    }
+    // One line per playlist that left songs out, in library order.
+    const QList<QByteArray> lines = r.err.trimmed().split('\n');
+    ASSERT_FALSE(lines.isEmpty());
+    EXPECT_TRUE(lines.first().startsWith("setlistry-export: \"Library\": wrote ")) << r.err.toStdString();
+    EXPECT_FALSE(r.err.contains("Tango Night"));
+
+    r = runExporter(env,
+        { u"--library"_s, sample, u"--playlist"_s, u"Tango Night"_s, u"--format"_s, u"m3u8"_s, u"--output"_s,
+            env.path(u"t.m3u8"_s) });
+    EXPECT_EQ(r.status, 0);
+    EXPECT_TRUE(r.err.isEmpty()) << r.err.toStdString();
+    EXPECT_TRUE(r.out.isEmpty());
 }

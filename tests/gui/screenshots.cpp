@@ -70,12 +70,15 @@ int main(int argc, char *argv[])
     store.setObject(QStringList { u"Artist"_s, u"Name"_s, u"Album"_s, u"Time"_s }, QString(Preferences::prFieldOrder));
     store.setObject(QStringList { u"Artist"_s, u"Album"_s, u"Name"_s, u"Time"_s }, QString(Preferences::prSortOrder));
     store.setObject(u"My favourite songs, as played on Friday."_s, QString(Preferences::prHTMLHeader));
+    store.setObject(
+        QStringList { u"/Users/alex/Music/iTunes/iTunes Music=D:\\Music"_s, u"/Volumes/Music=smb://nas/music"_s },
+        QString(Preferences::prPPMappings));
 
     {
         SLController controller;
         controller.show();
         auto *tabs = controller.findChild<QTabWidget *>(u"mainTabView"_s);
-        const char *const names[] = { "main-html", "main-text", "main-m3u", "main-qtss" };
+        const char *const names[] = { "main-html", "main-text", "main-m3u", "main-qtss", "main-player" };
         for (int tab = 0; tab < tabs->count(); ++tab) {
             tabs->setCurrentIndex(tab);
             save(&controller, out + u'/' + QLatin1StringView(names[tab]) + u".png"_s);

@@ -49,7 +49,7 @@ UserInteraction::SavePanelRequest savePanelRequest(const QString &playlistTitle,
     return { saveStartFolder(), proposedFileName(playlistTitle, tab), extensionForTab(tab) };
 }
 
-bool finishExport(
+std::optional<ExportFormat::Outcome> finishExport(
     const XMLAccessor &library, const QString &playlistTitle, int tab, bool albumBased, const QString &chosenPath)
 {
     const std::optional<Playlist> playlist = library.getPlaylist(playlistTitle);
@@ -57,13 +57,12 @@ bool finishExport(
     UserDefaults::standardUserDefaults().setObject(
         PathUtils::stringByDeletingLastPathComponent(chosenPath), QString(Preferences::prLastSaveDir));
     if (!playlist)
-        return false;
+        return std::nullopt;
 
     const ExportFormat *format = ExportFormat::forTab(tab);
     if (!format)
-        return false;
-    format->save(PathUtils::stringByStandardizingPath(chosenPath), *playlist, albumBased);
-    return true;
+        return std::nullopt;
+    return format->save(PathUtils::stringByStandardizingPath(chosenPath), *playlist, albumBased);
 }
 
 QStringList popUpTitles(const QStringList &titles)

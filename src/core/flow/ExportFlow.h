@@ -1,10 +1,12 @@
 #pragma once
 
+#include "ExportFormat.h"
 #include "core/platform/UserInteraction.h"
 
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 class XMLAccessor;
 
@@ -13,10 +15,11 @@ class XMLAccessor;
 namespace ExportFlow {
 
 // The tabs of the main window, by index; ExportFormat::all() says which format each tab exports.
-enum Tab { HTMLTab = 0, DelimitedTextTab = 1, M3UTab = 2, QTSSTab = 3 };
+enum Tab { HTMLTab = 0, DelimitedTextTab = 1, M3UTab = 2, QTSSTab = 3, PlayerPlaylistTab = 4 };
 
-// The extension of the tab's format: "html", "txt" (or "csv" while CSV is the stored delimiter), "m3u" or
-// "playlist"; empty for an index that names no tab.
+// The file type of the tab's format as it is written now: "html", "txt" (or "csv" while CSV is the stored
+// delimiter), "m3u", "playlist", or "m3u8" (or "m3u" when the setting says so); empty for an index that names
+// no tab.
 QString extensionForTab(int tab);
 // Only the song-based pages and the delimited text use the field and sort lists, so only they ask for them.
 bool needsFieldSelection(int tab, bool albumBased);
@@ -28,8 +31,8 @@ UserInteraction::SavePanelRequest savePanelRequest(const QString &playlistTitle,
 
 // What happens once the save panel was confirmed with `chosenPath`: the folder of the path is stored as the
 // last save folder, then the playlist titled `playlistTitle` is built afresh and handed to the exporter of
-// `tab` with the standardised path. Answers whether an exporter ran (false when no playlist has that title).
-bool finishExport(
+// `tab` with the standardised path. Answers what the exporter told (nothing when no playlist has that title).
+std::optional<ExportFormat::Outcome> finishExport(
     const XMLAccessor &library, const QString &playlistTitle, int tab, bool albumBased, const QString &chosenPath);
 
 // The item titles of a pop-up after adding `titles` one by one, where adding a title already present removes

@@ -4,8 +4,10 @@
 #include "core/export/DelimitedText.h"
 #include "core/export/DelimitedTextItems.h"
 #include "core/export/M3U.h"
+#include "core/export/PlayerPlaylistSettings.h"
 #include "core/export/QTSS.h"
 #include "core/html/HTML.h"
+#include "core/platform/UserDefaults.h"
 #include "core/settings/Preferences.h"
 
 #include <array>
@@ -17,22 +19,44 @@ namespace {
 using Id = ExportFormat::Id;
 using FieldLists = ExportFormat::FieldLists;
 
-void saveDelimitedText(const QString &path, const Playlist &playlist, bool)
+using Outcome = ExportFormat::Outcome;
+
+Outcome savePlayerPlaylist(const QString &path, const Playlist &playlist, bool)
 {
-    DelimitedText::saveDTTo(path, playlist);
+    PlayerPlaylistReport report;
+    PlayerPlaylist::savePlayerPlaylistTo(
+        path, playlist, PlayerPlaylistSettings::optionsFrom(UserDefaults::standardUserDefaults()), &report);
+    return { report.summary(), report.written < report.songs };
 }
 
-const std::array<ExportFormat, 5> formats { {
-    { Id::DelimitedText, "txt"_L1, "txt"_L1, ExportFlow::DelimitedTextTab, FieldLists::Always, false,
+Outcome saveDelimitedText(const QString &path, const Playlist &playlist, bool)
+{
+    DelimitedText::saveDTTo(path, playlist);
+    return {};
+}
+
+const std::array<ExportFormat, 6> formats { {
+    { Id::DelimitedText, "txt"_L1, "txt"_L1, {}, ExportFlow::DelimitedTextTab, FieldLists::Always, false,
         "Delimited text"_L1, &saveDelimitedText },
-    { Id::DelimitedText, "csv"_L1, "csv"_L1, ExportFlow::DelimitedTextTab, FieldLists::Always, false,
+    { Id::DelimitedText, "csv"_L1, "csv"_L1, {}, ExportFlow::DelimitedTextTab, FieldLists::Always, false,
         "Comma-separated values"_L1, &saveDelimitedText, Preferences::prDTDelimiter, DelimitedTextItems::csvIndex },
-    { Id::M3U, "m3u"_L1, "m3u"_L1, ExportFlow::M3UTab, FieldLists::None, false, "M3U playlists"_L1,
-        [](const QString &path, const Playlist &playlist, bool) { M3U::saveM3UTo(path, playlist); } },
-    { Id::QTSS, "playlist"_L1, "playlist"_L1, ExportFlow::QTSSTab, FieldLists::None, false, "QTSS playlists"_L1,
-        [](const QString &path, const Playlist &playlist, bool) { QTSS::saveQTSSTo(path, playlist); } },
-    { Id::HTML, "html"_L1, "html"_L1, ExportFlow::HTMLTab, FieldLists::SongBasedOnly, true, "HTML pages"_L1,
-        &HTML::saveHTMLTo },
+    { Id::M3U, "m3u"_L1, "m3u"_L1, {}, ExportFlow::M3UTab, FieldLists::None, false, "M3U playlists"_L1,
+        [](const QString &path, const Playlist &playlist, bool) {
+            M3U::saveM3UTo(path, playlist);
+            return Outcome {};
+        } },
+    { Id::QTSS, "playlist"_L1, "playlist"_L1, {}, ExportFlow::QTSSTab, FieldLists::None, false, "QTSS playlists"_L1,
+        [](const QString &path, const Playlist &playlist, bool) {
+            QTSS::saveQTSSTo(path, playlist);
+            return Outcome {};
+        } },
+    { Id::HTML, "html"_L1, "html"_L1, {}, ExportFlow::HTMLTab, FieldLists::SongBasedOnly, true, "HTML pages"_L1,
+        [](const QString &path, const Playlist &playlist, bool albumBased) {
+            HTML::saveHTMLTo(path, playlist, albumBased);
+            return Outcome {};
+        } },
+    { Id::PlayerPlaylist, "m3u8"_L1, "m3u8"_L1, Preferences::prPPExtension, ExportFlow::PlayerPlaylistTab,
+        FieldLists::None, false, "Player playlists"_L1, &savePlayerPlaylist },
 } };
 
 template<typename Matches> const ExportFormat *find(Matches matches)
@@ -45,6 +69,15 @@ template<typename Matches> const ExportFormat *find(Matches matches)
 }
 
 } // namespace
+
+QString ExportFormat::fileExtension() const
+{
+    if (id == Id::DelimitedText)
+        return DelimitedTextItems::delimiterFor(Preferences::integerFor(Preferences::prDTDelimiter)).extension;
+    if (extensionSetting.isEmpty())
+        return extension;
+    return PlayerPlaylistSettings::extensionFrom(UserDefaults::standardUserDefaults());
+}
 
 std::span<const ExportFormat> ExportFormat::all()
 {
@@ -64,13 +97,6 @@ const ExportFormat *ExportFormat::forTab(int tab)
 const ExportFormat *ExportFormat::forExtension(QStringView extension)
 {
     return find([extension](const ExportFormat &format) { return extension == format.extension; });
-}
-
-QString ExportFormat::fileExtension() const
-{
-    if (id == Id::DelimitedText)
-        return DelimitedTextItems::delimiterFor(Preferences::integerFor(Preferences::prDTDelimiter)).extension;
-    return extension;
 }
 
 QString ExportFormat::commandLineNames()

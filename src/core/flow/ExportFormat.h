@@ -14,15 +14,23 @@ class Playlist;
 // of the text exports.
 struct ExportFormat
 {
-    enum class Id { HTML, DelimitedText, M3U, QTSS };
+    enum class Id { HTML, DelimitedText, M3U, QTSS, PlayerPlaylist };
     // Which exports let the user pick the fields and their sort order before the save panel.
     enum class FieldLists { None, Always, SongBasedOnly };
+    // What a save tells beyond the file it wrote; empty for the formats that write every song they are given.
+    struct Outcome
+    {
+        QString summary; // one line about what was written and what was left out
+        bool leftOutSongs = false;
+    };
     // `albumBased` is read by the HTML exporter only.
-    using Save = void (*)(const QString &path, const Playlist &playlist, bool albumBased);
+    using Save = Outcome (*)(const QString &path, const Playlist &playlist, bool albumBased);
 
     Id id;
     QLatin1StringView commandLineName; // the word given to --format
-    QLatin1StringView extension; // without the "."; the delimited text's follows its delimiter, see fileExtension()
+    QLatin1StringView extension; // without the "."
+    // The string setting that may name another file type for it; empty: `extension` always.
+    QLatin1StringView extensionSetting;
     int tab; // index in the main window's tab view
     FieldLists fieldLists;
     bool writesPageSet; // may write further files beside the chosen one
@@ -33,14 +41,15 @@ struct ExportFormat
     QLatin1StringView presetKey = {};
     qint64 presetValue = 0;
 
+    // The file type written now: the stored delimiter's for the delimited text ("txt", or "csv" with the
+    // comma); for another format `extension`, unless its extension setting names another. Reads the standard
+    // store.
+    QString fileExtension() const;
+
     bool needsFieldSelection(bool albumBased) const
     {
         return fieldLists == FieldLists::Always || (fieldLists == FieldLists::SongBasedOnly && !albumBased);
     }
-
-    // The extension of the file written now: the stored delimiter's for the delimited text ("txt", or "csv"
-    // with the comma), `extension` for every other format. Reads the standard store for the delimited text.
-    QString fileExtension() const;
 
     // In the order the command line's help lists them.
     static std::span<const ExportFormat> all();
@@ -49,6 +58,6 @@ struct ExportFormat
     // The tab's own row, never a short form.
     static const ExportFormat *forTab(int tab);
     static const ExportFormat *forExtension(QStringView extension);
-    // "txt, csv, m3u, playlist or html".
+    // "txt, csv, m3u, playlist, html or m3u8".
     static QString commandLineNames();
 };

@@ -1,6 +1,7 @@
 #include "HTMLLinks.h"
 
 #include "HTMLEscape.h"
+#include "core/library/Song.h"
 #include "core/platform/PathUtils.h"
 #include "core/settings/Preferences.h"
 #include "core/text/kwStringMethods.h"
@@ -19,6 +20,16 @@ QStringList componentsWithoutRoot(const QString &path)
     return components;
 }
 
+// A folder typed in the preferences and a name from the library are one name also when one is composed (NFC)
+// and the other decomposed, as a typed path and a macOS library's locations often are.
+bool sameName(QStringView typed, QStringView fromLibrary)
+{
+    if (typed == fromLibrary)
+        return true;
+    return typed.toString().normalized(QString::NormalizationForm_C)
+        == fromLibrary.toString().normalized(QString::NormalizationForm_C);
+}
+
 std::optional<QString> dropComponents(const QStringList &base, const QString &fullPath)
 {
     const QStringList full = PathUtils::pathComponents(fullPath);
@@ -26,7 +37,7 @@ std::optional<QString> dropComponents(const QStringList &base, const QString &fu
     if (full.size() - first <= base.size())
         return std::nullopt;
     for (qsizetype i = 0; i < base.size(); ++i) {
-        if (base[i] != full[first + i])
+        if (!sameName(base[i], full[first + i]))
             return std::nullopt;
     }
     return PathUtils::pathWithComponents(full.mid(first + base.size()));
@@ -45,7 +56,7 @@ qsizetype restOfPlainPath(const QStringList &base, const QString &location)
     qsizetype at = location.startsWith(u'/') ? 1 : 0;
     for (const QString &component : base) {
         const qsizetype slash = location.indexOf(u'/', at);
-        if (slash < 0 || QStringView(location).mid(at, slash - at) != component)
+        if (slash < 0 || !sameName(component, QStringView(location).mid(at, slash - at)))
             return -1;
         at = slash + 1;
     }
@@ -73,6 +84,40 @@ QString hrefForFileName(const QString &name)
     return href;
 }
 
+// The music folder as the preferences hold it, as components to compare with the decoded locations: a "file:"
+// URL is read as the path it names, and a trailing "/" names the same folder as none.
+QStringList musicFolderComponents(const QString &typed)
+{
+    QStringList components = componentsWithoutRoot(Song::locationFromURL(typed));
+    if (!components.isEmpty() && components.last() == "/"_L1)
+        components.removeLast();
+    return components;
+}
+
+bool isControl(char32_t c)
+{
+    return c < 0x20 || (c >= 0x7f && c <= 0x9f);
+}
+
+// The part of a link taken from a file's decoded location, made to fetch that file: "%", "#" and "?" would
+// start an escape, a fragment or a query, and controls cannot stand in a URL, so they are percent-encoded as
+// UTF-8. Everything else stays as it is, for the page's own escaping.
+QString hrefOfLocation(QStringView location)
+{
+    QString href;
+    href.reserve(location.size() + 8);
+    for (qsizetype i = 0; i < location.size(); ++i) {
+        const QChar c = location[i];
+        if (c != u'%' && c != u'#' && c != u'?' && !isControl(c.unicode())) {
+            href.append(c);
+            continue;
+        }
+        for (const char byte : QString(c).toUtf8())
+            href += u'%' + QString::number(uchar(byte), 16).rightJustified(2, u'0').toUpper();
+    }
+    return href;
+}
+
 } // namespace
 
 HTMLLinks HTMLLinks::read()
@@ -87,7 +132,7 @@ HTMLLinks HTMLLinks::read()
     QString folded = links.m_prefix;
     kwStringMethods::replaceString(u"//"_s, folded, u"/"_s);
     links.m_foldedPrefix = HTMLEscape::escaped(folded);
-    links.m_musicFolder = componentsWithoutRoot(Preferences::stringFor(Preferences::prMusicFolderPath));
+    links.m_musicFolder = musicFolderComponents(Preferences::stringFor(Preferences::prMusicFolderPath));
     return links;
 }
 
@@ -108,11 +153,12 @@ void HTMLLinks::appendLinkedName(QString &out, const Song &song) const
         }
         out.append("<a href=\""_L1);
         out.append(m_foldedPrefix);
-        HTMLEscape::append(out, QStringView(location).mid(rest));
+        HTMLEscape::append(out, hrefOfLocation(QStringView(location).mid(rest)));
     } else {
+        // The web server path is the user's own URL text and stays as typed; only the file's part is encoded.
         QString target;
         if (const std::optional<QString> rest = dropComponents(m_musicFolder, location)) {
-            target = m_prefix + *rest;
+            target = m_prefix + hrefOfLocation(*rest);
             kwStringMethods::replaceString(u"//"_s, target, u"/"_s);
         }
         if (target.isEmpty()) {

@@ -59,6 +59,14 @@ void XMLAccessor::readFile(const QString &path)
     m_trackIndex = std::make_unique<TrackIndex>(m_tracks);
 }
 
+QString XMLAccessor::musicFolder() const
+{
+    if (!m_data)
+        return QString();
+    // Written as a "file:" URL, like the songs' locations, so decoded the same way to compare with them.
+    return Song::locationFromURL(m_data->root().value("Music Folder"_L1).toString());
+}
+
 std::optional<QString> XMLAccessor::findLibraryAutomatically()
 {
     // The stored path is taken literally: "~/Music/iTunes" as first registered names no file.

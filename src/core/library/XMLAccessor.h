@@ -55,6 +55,9 @@ public:
     // one at a time (the command-line exporter's --all).
     void forEachPlaylist(const std::function<void(const Playlist &)> &visit) const;
 
+    // The library's own top-level "Music Folder" as a path; empty when it names none.
+    QString musicFolder() const;
+
     QString dataFilePath() const { return m_dataFilePath; }
     bool hasDocument() const { return m_data != nullptr; }
 

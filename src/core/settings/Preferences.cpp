@@ -18,11 +18,11 @@ Key key(QLatin1StringView stored, Kind kind, QLatin1StringView defaultText)
 
 } // namespace
 
-const std::array<Key, 25> &keys()
+const std::array<Key, 33> &keys()
 {
     // Booleans and numbers are registered as the strings "YES", "NO" and "0": the typed reads turn them into
     // values, and the controls store real booleans and integers later on.
-    static const std::array<Key, 25> table = {
+    static const std::array<Key, 33> table = {
         key(prLastSaveDir, Kind::String, "~"_L1),
         key(prMusicDataFolder, Kind::String, "~/Music/iTunes"_L1),
         key(prMusicFolderPath, Kind::String, ""_L1),
@@ -48,6 +48,14 @@ const std::array<Key, 25> &keys()
         key(prDTPadding, Kind::Boolean, "NO"_L1),
         key(prDTDelimiter, Kind::Integer, "0"_L1),
         key(prDTHeaderRow, Kind::Boolean, "NO"_L1),
+        key(prPPMappings, Kind::StringArray, ""_L1),
+        key(prPPPaths, Kind::String, "absolute"_L1),
+        key(prPPDir, Kind::String, ""_L1),
+        key(prPPSeparator, Kind::String, "auto"_L1),
+        key(prPPUnicode, Kind::String, "nfc"_L1),
+        key(prPPLineEnd, Kind::String, "lf"_L1),
+        key(prPPStreams, Kind::String, "skip"_L1),
+        key(prPPExtension, Kind::String, "m3u8"_L1),
     };
     return table;
 }

@@ -48,12 +48,23 @@ inline constexpr QLatin1StringView prDTPadding { "DelimitedTextPadding" };
 inline constexpr QLatin1StringView prDTDelimiter { "DelimitedTextDelimiter" };
 inline constexpr QLatin1StringView prDTHeaderRow { "DelimitedTextHeaderRow" };
 
-// The 25 keys in declaration order.
-const std::array<Key, 25> &keys();
+// The player playlist: the mappings are "OLD=NEW" texts split at the first "="; the other choices are stored
+// as the words the command line takes for them.
+inline constexpr QLatin1StringView prPPMappings { "PlayerPlaylistMappings" };
+inline constexpr QLatin1StringView prPPPaths { "PlayerPlaylistPaths" };
+inline constexpr QLatin1StringView prPPDir { "PlayerPlaylistDir" };
+inline constexpr QLatin1StringView prPPSeparator { "PlayerPlaylistSeparator" };
+inline constexpr QLatin1StringView prPPUnicode { "PlayerPlaylistUnicode" };
+inline constexpr QLatin1StringView prPPLineEnd { "PlayerPlaylistLineEnd" };
+inline constexpr QLatin1StringView prPPStreams { "PlayerPlaylistStreams" };
+inline constexpr QLatin1StringView prPPExtension { "PlayerPlaylistExtension" };
+
+// The 33 keys in declaration order.
+const std::array<Key, 33> &keys();
 const Key *findKey(QLatin1StringView storedKey);
 const Key *findKey(const QString &storedKey);
 
-// Registers the 25 defaults with `store`. Both front ends call it once at start, before anything reads a
+// Registers the 33 defaults with `store`. Both front ends call it once at start, before anything reads a
 // setting.
 void registerDefaults(UserDefaults &store);
 

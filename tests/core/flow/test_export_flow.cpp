@@ -197,16 +197,40 @@ TEST(ExportFormatTest, EveryRowIsFoundByItsNameTabAndExtension)
     }
     // The main window has one tab per format, numbered from 0.
     std::sort(tabs.begin(), tabs.end());
-    EXPECT_EQ(tabs, (QList<int> { 0, 1, 2, 3 }));
+    EXPECT_EQ(tabs, (QList<int> { 0, 1, 2, 3, 4 }));
     EXPECT_EQ(ExportFormat::forTab(ExportFlow::DelimitedTextTab)->id, ExportFormat::Id::DelimitedText);
     EXPECT_EQ(ExportFormat::forTab(ExportFlow::HTMLTab)->id, ExportFormat::Id::HTML);
 
     EXPECT_EQ(ExportFormat::forCommandLineName(u"HTML"), nullptr);
-    EXPECT_EQ(ExportFormat::forTab(4), nullptr);
+    EXPECT_EQ(ExportFormat::forTab(ExportFlow::PlayerPlaylistTab)->id, ExportFormat::Id::PlayerPlaylist);
+    EXPECT_EQ(ExportFormat::forTab(5), nullptr);
     EXPECT_EQ(ExportFormat::forTab(-1), nullptr);
-    EXPECT_EQ(ExportFlow::extensionForTab(4), QString());
-    EXPECT_FALSE(ExportFlow::needsFieldSelection(4, false));
-    EXPECT_EQ(ExportFormat::commandLineNames(), u"txt, csv, m3u, playlist or html"_s);
+    EXPECT_EQ(ExportFlow::extensionForTab(5), QString());
+    EXPECT_FALSE(ExportFlow::needsFieldSelection(5, false));
+    EXPECT_FALSE(ExportFlow::needsFieldSelection(ExportFlow::PlayerPlaylistTab, false));
+    EXPECT_EQ(ExportFormat::commandLineNames(), u"txt, csv, m3u, playlist, html or m3u8"_s);
+}
+
+TEST(ExportFormatTest, ThePlayerPlaylistsFileTypeFollowsItsSetting)
+{
+    CoreEnvironment env;
+    const struct
+    {
+        const char *stored;
+        const char *extension;
+    } cases[] = { { nullptr, "m3u8" }, { "m3u", "m3u" }, { "m3u8", "m3u8" }, { "M3U", "m3u8" }, { "txt", "m3u8" } };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.stored ? c.stored : "default");
+        if (c.stored)
+            env.store().setObject(QString::fromLatin1(c.stored), QString(prPPExtension));
+        const UserInteraction::SavePanelRequest request
+            = ExportFlow::savePanelRequest(u"Road Trip"_s, ExportFlow::PlayerPlaylistTab);
+        EXPECT_EQ(request.requiredExtension, QLatin1StringView(c.extension));
+        EXPECT_EQ(request.proposedName, u"Road Trip."_s + QLatin1StringView(c.extension));
+    }
+    // The M3U row keeps its own file type whatever the player playlist's says.
+    EXPECT_EQ(ExportFlow::extensionForTab(ExportFlow::M3UTab), u"m3u"_s);
+    EXPECT_EQ(ExportFormat::forExtension(u"m3u"), ExportFormat::forTab(ExportFlow::M3UTab));
 }
 
 TEST(ExportFlowTest, FinishingWritesTheFormatOfTheTab)
@@ -223,6 +247,7 @@ TEST(ExportFlowTest, FinishingWritesTheFormatOfTheTab)
         { ExportFlow::DelimitedTextTab, "Energy Flow\nUntitled Demo\nVoice Memo\n" },
         { ExportFlow::M3UTab, "#EXTINF:" },
         { ExportFlow::QTSSTab, "*PLAY-LIST*\n" },
+        { ExportFlow::PlayerPlaylistTab, "#EXTM3U\n#PLAYLIST:Downloaded\n#EXTINF:" },
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.tab);
@@ -231,6 +256,6 @@ TEST(ExportFlowTest, FinishingWritesTheFormatOfTheTab)
         EXPECT_TRUE(ExportFlow::finishExport(library, u"Downloaded"_s, c.tab, false, chosen));
         EXPECT_TRUE(readFileBytes(chosen).startsWith(c.start)) << readFileBytes(chosen).left(80).toStdString();
     }
-    EXPECT_FALSE(ExportFlow::finishExport(library, u"Downloaded"_s, 4, false, env.path(u"out/x"_s)));
+    EXPECT_FALSE(ExportFlow::finishExport(library, u"Downloaded"_s, 5, false, env.path(u"out/x"_s)));
     EXPECT_TRUE(env.interaction().alerts.isEmpty());
 }

@@ -30,7 +30,17 @@ TEST(Settings, FirstStartReadsRegisteredDefaults)
     // Registered defaults live in memory only.
     EXPECT_TRUE(s.userValues().isEmpty());
     EXPECT_FALSE(QFile::exists(s.filePath()));
-    EXPECT_EQ(P::keys().size(), 25u);
+    const struct
+    {
+        QLatin1StringView key;
+        QString value;
+    } words[] = { { P::prPPPaths, u"absolute"_s }, { P::prPPDir, QString() }, { P::prPPSeparator, u"auto"_s },
+        { P::prPPUnicode, u"nfc"_s }, { P::prPPLineEnd, u"lf"_s }, { P::prPPStreams, u"skip"_s },
+        { P::prPPExtension, u"m3u8"_s } };
+    for (const auto &w : words)
+        EXPECT_EQ(s.stringForKey(QString(w.key)), w.value) << QString(w.key).toStdString();
+    EXPECT_EQ(s.objectForKey(QString(P::prPPMappings)).typeId(), QMetaType::QStringList);
+    EXPECT_EQ(P::keys().size(), 33u);
 }
 
 TEST(Settings, TypedReadsConvertBetweenKinds)
