@@ -176,7 +176,7 @@ TEST(ExportFormatTest, EveryRowIsFoundByItsNameTabAndExtension)
 {
     CoreEnvironment env;
     const auto formats = ExportFormat::all();
-    ASSERT_EQ(formats.size(), 5u);
+    ASSERT_EQ(formats.size(), 6u);
     QList<int> tabs;
     for (const ExportFormat &format : formats) {
         SCOPED_TRACE(QString(format.commandLineName).toStdString());
