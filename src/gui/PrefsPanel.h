@@ -1,11 +1,14 @@
 #pragma once
 
+#include "core/library/Playlist.h"
+
 #include <QObject>
 #include <QPointer>
 #include <memory>
 #include <optional>
 
 class QDialog;
+class QLabel;
 class QLineEdit;
 class QTabWidget;
 namespace Ui {
@@ -35,22 +38,33 @@ public:
     void findMusicFolderPath();
     // A folder chosen by the user, links resolved to their targets; nothing when the user cancelled.
     static std::optional<QString> getFolderPathWithOpenPanel();
+    // The playlist chosen in the main window, whose songs the panel counts the links of under the music folder
+    // as it stands, and the library's own music folder (decoded), offered for the field; empty offers nothing.
+    void setCurrentPlaylist(const std::optional<Playlist> &playlist, const QString &libraryMusicFolder);
+    // Puts the library's music folder in the field and stores it, as if typed.
+    void useLibraryMusicFolder();
 
     // The window; null until it was first shown.
     QDialog *window() const { return m_window.get(); }
     QTabWidget *mainTabView() const { return m_mainTabView; }
     QLineEdit *musicPathField() const { return m_musicPathField; }
     QLineEdit *serverPathField() const { return m_serverPathField; }
+    QLabel *linkCountLabel() const;
 
 private:
     PrefsPanel();
     void awakeFromNib();
     // Stores the text of the field the user edited.
     void controlTextDidChange(QLineEdit *field);
+    // The library's folder on its button and as the field's placeholder, and the link count, as they now are.
+    void updateLibraryFolder();
+    void updateLinkCount();
 
     std::unique_ptr<QDialog> m_window;
     std::unique_ptr<Ui::Prefs> m_ui;
     QTabWidget *m_mainTabView = nullptr;
     QLineEdit *m_musicPathField = nullptr;
     QLineEdit *m_serverPathField = nullptr;
+    std::optional<Playlist> m_playlist;
+    QString m_libraryMusicFolder; // without a trailing "/"
 };

@@ -521,6 +521,8 @@ void SLController::setHTMLColorsToDefault()
 
 void SLController::setUpHTMLLinking()
 {
+    PrefsPanel::sharedInstance().setCurrentPlaylist(
+        m_XMLAccess->getPlaylist(ui->playlistPopUp->currentText()), m_XMLAccess->musicFolder());
     PrefsPanel::sharedInstance().showLinksPanel();
 }
 
@@ -531,6 +533,8 @@ void SLController::setDTEncodingToDefault()
 
 void SLController::showPrefs()
 {
+    PrefsPanel::sharedInstance().setCurrentPlaylist(
+        m_XMLAccess->getPlaylist(ui->playlistPopUp->currentText()), m_XMLAccess->musicFolder());
     PrefsPanel::sharedInstance().showPanel();
 }
 

@@ -1,13 +1,16 @@
 // The preferences window: one instance, fields filled once from the settings, every keystroke stored, and the
-// folder chooser.
+// folder chooser, the library's own folder offered and the count of songs that get a link.
 #include "GuiTestSupport.h"
 #include "core/settings/Preferences.h"
+#include "gui/FieldSelectionSheet.h"
 #include "gui/PrefsPanel.h"
 
+#include <QComboBox>
 #include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
@@ -15,6 +18,18 @@
 
 using namespace Qt::StringLiterals;
 using namespace Preferences;
+
+namespace {
+
+SongPtr songAt(const QString &name, const QString &location)
+{
+    Song::Values values;
+    values.name = name;
+    values.location = location;
+    return makeSong(values);
+}
+
+} // namespace
 
 class PrefsTest : public GuiTest
 {
@@ -101,4 +116,62 @@ TEST_F(PrefsTest, TheChooseButtonStoresTheFolderFollowingLinks)
     chooseButton->click();
     EXPECT_EQ(interaction().folderRequests.size(), 2);
     EXPECT_EQ(store().stringForKey(QString(prMusicFolderPath)), QFileInfo(real).canonicalFilePath());
+}
+
+TEST_F(PrefsTest, TheLinkCountFollowsTheMusicFolderAndTheLibraryFolderIsOffered)
+{
+    const Playlist playlist(u"Road Trip"_s,
+        { songAt(u"A"_s, u"/Users/a/Music/A/1.mp3"_s), songAt(u"B"_s, u"/Users/a/Music/B/2.mp3"_s),
+            songAt(u"C"_s, u"/Volumes/Disk/3.mp3"_s), songAt(u"D"_s, QString()) });
+    store().setObject(u"/Users/a/Music/B"_s, QString(prMusicFolderPath));
+    PrefsPanel &prefs = PrefsPanel::sharedInstance();
+    prefs.setCurrentPlaylist(playlist, u"/Users/a/Music/"_s); // before the window exists
+    prefs.showPanel();
+    auto *useLibrary = prefs.window()->findChild<QPushButton *>(u"useLibraryMusicFolderButton"_s);
+    ASSERT_NE(useLibrary, nullptr);
+    ASSERT_NE(prefs.linkCountLabel(), nullptr);
+    EXPECT_TRUE(useLibrary->isEnabled());
+    EXPECT_EQ(prefs.musicPathField()->placeholderText(), u"/Users/a/Music"_s);
+    EXPECT_EQ(prefs.linkCountLabel()->text(), u"\u201cRoad Trip\u201d: 1 of 4 songs gets a link"_s);
+
+    // Typed: the count follows each keystroke.
+    prefs.musicPathField()->selectAll();
+    QTest::keyClicks(prefs.musicPathField(), u"/Volumes"_s);
+    EXPECT_EQ(prefs.linkCountLabel()->text(), u"\u201cRoad Trip\u201d: 1 of 4 songs gets a link"_s);
+    QTest::keyClick(prefs.musicPathField(), Qt::Key_Backspace);
+    EXPECT_EQ(prefs.linkCountLabel()->text(), u"\u201cRoad Trip\u201d: 0 of 4 songs get a link"_s);
+
+    // Offered: the library's folder, stored as if typed, without its trailing "/".
+    useLibrary->click();
+    EXPECT_EQ(prefs.musicPathField()->text(), u"/Users/a/Music"_s);
+    EXPECT_EQ(store().stringForKey(QString(prMusicFolderPath)), u"/Users/a/Music"_s);
+    EXPECT_EQ(prefs.linkCountLabel()->text(), u"\u201cRoad Trip\u201d: 2 of 4 songs get a link"_s);
+
+    // Another playlist, from a library without a music folder: nothing is offered.
+    prefs.setCurrentPlaylist(Playlist(u"One"_s, { songAt(u"A"_s, u"/x/1.mp3"_s) }), QString());
+    EXPECT_FALSE(useLibrary->isEnabled());
+    EXPECT_EQ(prefs.musicPathField()->placeholderText(), u"/home/you/Music"_s);
+    EXPECT_EQ(prefs.linkCountLabel()->text(), u"\u201cOne\u201d: 0 of 1 song gets a link"_s);
+    prefs.setCurrentPlaylist(std::nullopt, QString());
+    EXPECT_TRUE(prefs.linkCountLabel()->text().isEmpty());
+}
+
+TEST_F(PrefsTest, TheLinkButtonHandsOverTheChosenPlaylistAndTheLibrarysFolder)
+{
+    writeLibrary(readFileBytes(sampleLibraryPath()));
+    start();
+    auto *popUp = find<QComboBox>("playlistPopUp");
+    ASSERT_NE(popUp, nullptr);
+    popUp->setCurrentIndex(popUp->findText(u"Road Trip"_s));
+    ASSERT_EQ(popUp->currentText(), u"Road Trip"_s);
+    find<QPushButton>("htmlSetUpLinkingButton")->click();
+
+    PrefsPanel &prefs = PrefsPanel::sharedInstance();
+    ASSERT_NE(prefs.window(), nullptr);
+    EXPECT_TRUE(prefs.window()->isVisible());
+    prefs.window()->findChild<QPushButton *>(u"useLibraryMusicFolderButton"_s)->click();
+    EXPECT_EQ(prefs.musicPathField()->text(), u"/Users/alex/Music/iTunes/iTunes Music"_s);
+    const QString count = prefs.linkCountLabel()->text();
+    EXPECT_TRUE(count.startsWith(u"\u201cRoad Trip\u201d: "_s)) << count.toStdString();
+    EXPECT_FALSE(count.startsWith(u"\u201cRoad Trip\u201d: 0 "_s)) << count.toStdString();
 }

@@ -5,7 +5,9 @@
 
 #include <QFileInfo>
 #include <QStringList>
+#include <QVarLengthArray>
 #include <optional>
+#include <vector>
 
 using namespace Qt::StringLiterals;
 
@@ -49,68 +51,118 @@ bool startsWithUNC(QStringView s)
 }
 
 // A path taken apart: its root and its components, without empty ones (so doubled and trailing separators
-// do not count). On a Windows path both "\" and "/" separate; elsewhere a "\" is part of a name.
+// do not count). On a Windows path both "\" and "/" separate; elsewhere a "\" is part of a name. The parts are
+// views: of a song's location, of a rule's own text, of the folder the playlist lives in. Taking apart tens of
+// thousands of locations must not copy each of their names.
 struct PathParts
 {
     enum class Kind { Relative, Posix, Drive, UNC };
     Kind kind = Kind::Relative;
-    QString drive; // "C:"
-    QStringList components; // of a UNC path the first two are the server and the share
+    QStringView drive; // "C:"
+    QVarLengthArray<QStringView, 16> components; // of a UNC path the first two are the server and the share
 
     bool isWindows() const { return kind == Kind::Drive || kind == Kind::UNC; }
     qsizetype rootComponents() const { return kind == Kind::UNC ? qMin<qsizetype>(2, components.size()) : 0; }
 
-    static PathParts of(const QString &path, bool bothSeparators)
+    // `path` must outlive the parts.
+    static PathParts of(QStringView path, bool bothSeparators)
     {
         PathParts parts;
+        parts.assign(path, bothSeparators);
+        return parts;
+    }
+
+    void assign(QStringView path, bool bothSeparators)
+    {
+        kind = Kind::Relative;
+        drive = {};
+        components.clear();
         qsizetype start = 0;
         if (startsWithDrive(path)) {
-            parts.kind = Kind::Drive;
-            parts.drive = path.first(2);
+            kind = Kind::Drive;
+            drive = path.first(2);
             start = 2;
             bothSeparators = true;
         } else if (startsWithUNC(path)) {
-            parts.kind = Kind::UNC;
+            kind = Kind::UNC;
             start = 2;
             bothSeparators = true;
         } else if (!path.isEmpty() && (path[0] == u'/' || (bothSeparators && path[0] == u'\\'))) {
-            parts.kind = Kind::Posix;
+            kind = Kind::Posix;
             start = 1;
+        }
+        if (!bothSeparators) {
+            // A song's location: one separator, found by the library's fast search.
+            qsizetype from = start;
+            while (from <= path.size()) {
+                qsizetype slash = path.indexOf(u'/', from);
+                if (slash < 0)
+                    slash = path.size();
+                if (slash > from)
+                    components.append(path.sliced(from, slash - from));
+                from = slash + 1;
+            }
+            return;
         }
         qsizetype from = start;
         for (qsizetype i = start; i <= path.size(); ++i) {
-            if (i == path.size() || path[i] == u'/' || (bothSeparators && path[i] == u'\\')) {
+            if (i == path.size() || path[i] == u'/' || path[i] == u'\\') {
                 if (i > from)
-                    parts.components.append(path.sliced(from, i - from));
+                    components.append(path.sliced(from, i - from));
                 from = i + 1;
             }
         }
-        return parts;
+    }
+
+    void appendText(QString &out, QChar separator) const
+    {
+        switch (kind) {
+        case Kind::Posix:
+            out.append(separator);
+            break;
+        case Kind::Drive:
+            out.append(drive);
+            out.append(separator);
+            break;
+        case Kind::UNC:
+            out.append(separator);
+            out.append(separator);
+            break;
+        case Kind::Relative:
+            break;
+        }
+        for (qsizetype i = 0; i < components.size(); ++i) {
+            if (i > 0)
+                out.append(separator);
+            out.append(components[i]);
+        }
     }
 
     QString text(QChar separator) const
     {
-        const QString joined = components.join(separator);
-        switch (kind) {
-        case Kind::Posix:
-            return separator + joined;
-        case Kind::Drive:
-            return drive + separator + joined;
-        case Kind::UNC:
-            return QString(2, separator) + joined;
-        case Kind::Relative:
-            break;
-        }
-        return joined;
+        QString out;
+        appendText(out, separator);
+        return out;
     }
 };
 
-// Names compare equal also when one is NFC and the other NFD, as a typed path and a macOS library's often are.
-bool sameName(const QString &a, const QString &b, Qt::CaseSensitivity cs)
+bool isAscii(QStringView s)
 {
-    if (a.compare(b, cs) == 0)
+    return QtPrivate::isAscii(s);
+}
+
+// Names compare equal also when one is NFC and the other NFD, as a typed path and a macOS library's often are.
+// Two ASCII names are their own NFC, so only names with other letters are worth normalising.
+bool sameName(QStringView a, QStringView b, Qt::CaseSensitivity cs)
+{
+    if (cs == Qt::CaseSensitive ? a == b : a.compare(b, cs) == 0)
         return true;
-    return a.normalized(QString::NormalizationForm_C).compare(b.normalized(QString::NormalizationForm_C), cs) == 0;
+    if (isAscii(a) && isAscii(b))
+        return false;
+    return a.toString()
+               .normalized(QString::NormalizationForm_C)
+               .compare(b.toString().normalized(QString::NormalizationForm_C), cs)
+        == 0;
 }
 
 bool sameRoot(const PathParts &a, const PathParts &b)
@@ -135,8 +187,11 @@ struct Target
     QString url; // not empty for a URL
 };
 
+// A mapping taken apart once per export. Its parts view its own texts, so a rule stays where it was made.
 struct Rule
 {
+    QString fromText;
+    QString toText;
     PathParts from;
     Qt::CaseSensitivity cs = Qt::CaseSensitive;
     std::optional<PathParts> to; // none when `toURL` is used
@@ -154,49 +209,59 @@ struct Rule
         return from.components.size();
     }
 
-    Target apply(const PathParts &path) const
+    void apply(const PathParts &path, Target &target) const
     {
-        const QStringList rest = path.components.sliced(from.components.size());
-        Target target;
+        const qsizetype skipped = from.components.size();
         if (to) {
             target.path = *to;
-            target.path.components += rest;
+            for (qsizetype i = skipped; i < path.components.size(); ++i)
+                target.path.components.append(path.components[i]);
+            target.url.clear();
         } else {
-            target.url = rest.isEmpty() ? toURL : toURL + u'/' + rest.join(u'/');
+            target.url = toURL;
+            for (qsizetype i = skipped; i < path.components.size(); ++i) {
+                target.url.append(u'/');
+                target.url.append(path.components[i]);
+            }
         }
-        return target;
     }
 };
 
-QList<Rule> rulesOf(const QList<Options::Mapping> &mappings)
+std::vector<Rule> rulesOf(const QList<Options::Mapping> &mappings)
 {
-    QList<Rule> rules;
+    std::vector<Rule> rules;
     for (const Options::Mapping &m : mappings) {
         if (m.from.isEmpty())
             continue;
-        Rule rule;
-        rule.from = PathParts::of(typedPath(m.from), true);
+        Rule &rule = rules.emplace_back();
+        rule.fromText = typedPath(m.from);
+        rule.toText = typedPath(m.to);
+    }
+    // Taken apart only now that the rules stay put.
+    for (Rule &rule : rules) {
+        rule.from = PathParts::of(rule.fromText, true);
         // Letter case only counts where the file system's names usually do: not on Windows drives and shares.
         rule.cs = rule.from.isWindows() ? Qt::CaseInsensitive : Qt::CaseSensitive;
-        const QString to = typedPath(m.to);
-        if (isURL(to)) {
-            rule.toURL = to;
+        if (isURL(rule.toText)) {
+            rule.toURL = rule.toText;
             while (rule.toURL.endsWith(u'/') && !rule.toURL.endsWith("://"_L1))
                 rule.toURL.chop(1);
         } else {
-            rule.to = PathParts::of(to, true);
+            rule.to = PathParts::of(rule.toText, true);
         }
-        rules.append(rule);
     }
     return rules;
 }
 
-// The target of `path` under the rules: the longest matching rule (the first of equally long ones), none
-// when rules exist and none matches, the path itself without rules.
-std::optional<Target> mapped(const QList<Rule> &rules, const PathParts &path)
+// The target of `path` under the rules into `target`: the longest matching rule (the first of equally long
+// ones), false when rules exist and none matches, the path itself without rules.
+bool mapped(const std::vector<Rule> &rules, const PathParts &path, Target &target)
 {
-    if (rules.isEmpty())
-        return Target { path, {} };
+    if (rules.empty()) {
+        target.path = path;
+        target.url.clear();
+        return true;
+    }
     const Rule *best = nullptr;
     qsizetype bestLength = -1;
     for (const Rule &rule : rules) {
@@ -207,13 +272,9 @@ std::optional<Target> mapped(const QList<Rule> &rules, const PathParts &path)
         }
     }
     if (!best)
-        return std::nullopt;
-    return best->apply(path);
-}
-
-PathParts partsOfLocation(const QString &location)
-{
-    return PathParts::of(location, false);
+        return false;
+    best->apply(path, target);
+    return true;
 }
 
 // `path` written from inside `folder`, or `path` itself where the two share no root.
@@ -234,10 +295,11 @@ PathParts relativeTo(const PathParts &path, const PathParts &folder)
         return path; // another server or share
     PathParts relative;
     for (qsizetype i = common; i < folder.components.size(); ++i)
-        relative.components.append(u".."_s);
-    relative.components += path.components.sliced(common);
+        relative.components.append(u"..");
+    for (qsizetype i = common; i < path.components.size(); ++i)
+        relative.components.append(path.components[i]);
     if (relative.components.isEmpty())
-        relative.components.append(u"."_s);
+        relative.components.append(u".");
     return relative;
 }
 
@@ -252,6 +314,22 @@ QString normalized(const QString &text, Options::Normalization form)
         break;
     }
     return text;
+}
+
+// `value` as written: line breaks as spaces, then in the chosen form. Most values are plain ASCII, which no
+// form changes, so they go in as they stand without the costly normalisation.
+void appendWritten(QString &out, QStringView value, Options::Normalization form)
+{
+    // No early exit: a loop that only gathers bits is one the compiler runs many characters at a time.
+    bool special = false;
+    for (const QChar c : value) {
+        const char16_t u = c.unicode();
+        special |= u >= 0x80 || u == u'\n' || u == u'\r';
+    }
+    if (!special)
+        out.append(value);
+    else
+        out.append(normalized(kwStringMethods::withoutLineBreaks(value.toString()), form));
 }
 
 QString plural(int count, const char *one, const char *many)
@@ -283,9 +361,11 @@ void PlayerPlaylist::savePlayerPlaylistTo(
     if (options.pathForm == Options::PathForm::Relative && options.playlistDir.isEmpty()) {
         // The playlist sits beside the output file on the target too, so its folder moves like the songs do.
         PlayerPlaylistOptions withFolder = options;
-        const PathParts folder = PathParts::of(QFileInfo(path).absolutePath(), false);
-        const std::optional<Target> target = mapped(rulesOf(options.mappings), folder);
-        const Target where = target.value_or(Target { folder, {} });
+        const QString folderText = QFileInfo(path).absolutePath();
+        const PathParts folder = PathParts::of(folderText, false);
+        Target where;
+        if (!mapped(rulesOf(options.mappings), folder, where))
+            where = Target { folder, {} };
         withFolder.playlistDir = where.url.isEmpty() ? where.path.text(u'/') : where.url;
         Common::writeExport(makeText(playlist, withFolder, report), path, Common::Encoding::UTF8);
         return;
@@ -298,15 +378,14 @@ QString PlayerPlaylist::makeText(
 {
     PlayerPlaylistReport counts;
     counts.playlistName = playlist.getName();
-    const QList<Rule> rules = rulesOf(options.mappings);
-    const QString eol = options.lineEnd == Options::LineEnd::CRLF ? u"\r\n"_s : u"\n"_s;
-    const auto written = [&options](const QString &value) {
-        return normalized(kwStringMethods::withoutLineBreaks(value), options.normalization);
-    };
+    const std::vector<Rule> rules = rulesOf(options.mappings);
+    const Options::Normalization form = options.normalization;
+    const QLatin1StringView eol = options.lineEnd == Options::LineEnd::CRLF ? "\r\n"_L1 : "\n"_L1;
 
+    QString dir;
     std::optional<PathParts> folder;
     if (options.pathForm == Options::PathForm::Relative && !options.playlistDir.isEmpty()) {
-        const QString dir = typedPath(options.playlistDir);
+        dir = typedPath(options.playlistDir);
         if (!isURL(dir))
             folder = PathParts::of(dir, false);
     }
@@ -314,43 +393,58 @@ QString PlayerPlaylist::makeText(
     const SongList songs = playlist.getSongs();
     QString text;
     text.reserve(32 + songs.size() * 160);
-    text += "#EXTM3U"_L1 + eol + "#PLAYLIST:"_L1 + written(playlist.getName()) + eol;
+    text += "#EXTM3U"_L1 + eol + "#PLAYLIST:"_L1;
+    appendWritten(text, playlist.getName(), form);
+    text += eol;
+    // Made once and refilled for every song, so that the loop allocates next to nothing.
+    PathParts location;
+    Target target;
+    QString path;
+    QString composed;
     for (const SongPtr &song : songs) {
         ++counts.songs;
-        const QString &location = song->getLocation();
-        QString path;
-        if (location.isEmpty()) {
+        const QString &songLocation = song->getLocation();
+        path.resize(0);
+        if (songLocation.isEmpty()) {
             ++counts.skippedWithoutFile;
             continue;
         }
-        if (isURL(location)) {
+        if (isURL(songLocation)) {
             if (!options.includeStreams) {
                 ++counts.skippedStreams;
                 continue;
             }
-            path = kwStringMethods::withoutLineBreaks(location); // a player wants the address exactly
+            path = kwStringMethods::withoutLineBreaks(songLocation); // a player wants the address exactly
         } else {
-            const std::optional<Target> target = mapped(rules, partsOfLocation(location));
-            if (!target) {
+            location.assign(songLocation, false);
+            if (!mapped(rules, location, target)) {
                 ++counts.skippedOutsideMappings;
                 continue;
             }
-            if (!target->url.isEmpty()) {
-                path = written(target->url);
+            if (!target.url.isEmpty()) {
+                appendWritten(path, target.url, form);
             } else {
                 QChar separator = u'/';
                 if (options.separator == Options::Separator::Backslash
-                    || (options.separator == Options::Separator::Automatic && target->path.isWindows()))
+                    || (options.separator == Options::Separator::Automatic && target.path.isWindows()))
                     separator = u'\\';
-                const PathParts parts = folder ? relativeTo(target->path, *folder) : target->path;
-                path = written(parts.text(separator));
+                composed.resize(0);
+                if (folder)
+                    relativeTo(target.path, *folder).appendText(composed, separator);
+                else
+                    target.path.appendText(composed, separator);
+                appendWritten(path, composed, form);
             }
         }
         ++counts.written;
+        text += "#EXTINF:"_L1 % kwStringMethods::intAsString(song->getTime()) % u',';
         const QString &artist = song->getArtist();
-        const QString title
-            = artist.isEmpty() ? written(song->getName()) : written(artist) + " - "_L1 + written(song->getName());
-        text += "#EXTINF:"_L1 % kwStringMethods::intAsString(song->getTime()) % u',' % title % eol % path % eol;
+        if (!artist.isEmpty()) {
+            appendWritten(text, artist, form);
+            text += " - "_L1;
+        }
+        appendWritten(text, song->getName(), form);
+        text += eol % path % eol;
     }
     if (report)
         *report = counts;

@@ -7,6 +7,7 @@
 #include "core/text/kwStringMethods.h"
 
 #include <QStringView>
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
@@ -171,6 +172,27 @@ void HTMLLinks::appendLinkedName(QString &out, const Song &song) const
     out.append("\">"_L1);
     HTMLEscape::append(out, name);
     out.append("</a>"_L1);
+}
+
+bool HTMLLinks::getsLink(const Song &song) const
+{
+    if (!m_on || song.getName().isEmpty())
+        return false;
+    const QString &location = song.getLocation();
+    // The same two ways to the rest below the music folder as appendLinkedName; a rest always makes a target,
+    // as the prefix is never empty.
+    if (isPlainPath(location))
+        return restOfPlainPath(m_musicFolder, location) >= 0;
+    return dropComponents(m_musicFolder, location).has_value();
+}
+
+qsizetype HTMLLinks::countLinked(const SongList &songs, const QString &musicFolder)
+{
+    HTMLLinks links;
+    links.m_on = true;
+    links.m_prefix = u"/"_s;
+    links.m_musicFolder = musicFolderComponents(musicFolder);
+    return std::count_if(songs.begin(), songs.end(), [&links](const SongPtr &song) { return links.getsLink(*song); });
 }
 
 QString HTMLLinks::pageHref(const QString &filePath)

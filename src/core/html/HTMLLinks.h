@@ -18,6 +18,11 @@ public:
     // The song's escaped name, inside a link to its music file when links are on and the file lies in the
     // music folder.
     void appendLinkedName(QString &out, const Song &song) const;
+    // Whether appendLinkedName puts the song's name inside a link.
+    bool getsLink(const Song &song) const;
+    // How many of `songs` would get a link with links on and `musicFolder`, typed as in the preferences, as the
+    // music folder; the web server path does not change which songs get one.
+    static qsizetype countLinked(const SongList &songs, const QString &musicFolder);
 
     // The escaped link target of the page stored at `filePath`, relative to the pages beside it.
     static QString pageHref(const QString &filePath);

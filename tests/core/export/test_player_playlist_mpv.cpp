@@ -1,6 +1,10 @@
 // Every playlist of the sample library, written as a player playlist, opened by a real player (mpv): each
-// written entry must play, each song not written must be in the report.
+// written entry must play, each song not written must be in the report. The music tree holds its names in one
+// Unicode form, as a server's disk does: NFC as a Linux server usually holds them, with the default options,
+// and NFD once, with the playlist written in NFD. The sample's locations mix the two forms, so a playlist that
+// wrote them as they stand would miss files in either tree.
 #include "ExportTestSupport.h"
+#include "SilentWav.h"
 #include "core/export/PlayerPlaylist.h"
 #include "core/library/XMLAccessor.h"
 
@@ -8,7 +12,6 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
-#include <QtEndian>
 
 using namespace Qt::StringLiterals;
 
@@ -18,36 +21,6 @@ namespace {
 const QStringList libraryRoots
     = { u"/Users/alex/Music/iTunes/iTunes Music"_s, u"C:/Users/alex/Music/iTunes/iTunes Music"_s, u"//nas/music"_s };
 
-// A tenth of a second of 8 kHz mono 16-bit silence. mpv probes the content, so the ".m4a" names do not matter.
-QByteArray silentWav()
-{
-    const quint32 samples = 800;
-    const quint32 dataSize = samples * 2;
-    QByteArray wav;
-    const auto u32 = [&wav](quint32 v) {
-        const quint32 le = qToLittleEndian(v);
-        wav.append(reinterpret_cast<const char *>(&le), 4);
-    };
-    const auto u16 = [&wav](quint16 v) {
-        const quint16 le = qToLittleEndian(v);
-        wav.append(reinterpret_cast<const char *>(&le), 2);
-    };
-    wav.append("RIFF");
-    u32(36 + dataSize);
-    wav.append("WAVEfmt ");
-    u32(16);
-    u16(1); // PCM
-    u16(1); // channels
-    u32(8000);
-    u32(8000 * 2);
-    u16(2);
-    u16(16);
-    wav.append("data");
-    u32(dataSize);
-    wav.append(QByteArray(dataSize, '\0'));
-    return wav;
-}
-
 struct Expected
 {
     QStringList files; // in playlist order
@@ -55,8 +28,9 @@ struct Expected
     int streams = 0;
 };
 
-// What mpv must play for `playlist`, from the locations alone, files put in place under `root` as it goes.
-Expected expectedFor(const Playlist &playlist, const QString &root)
+// What mpv must play for `playlist`, from the locations alone, files put in place under `root` as it goes with
+// their names in `form`.
+Expected expectedFor(const Playlist &playlist, const QString &root, QString::NormalizationForm form)
 {
     Expected expected;
     for (const SongPtr &song : playlist.getSongs()) {
@@ -72,7 +46,7 @@ Expected expectedFor(const Playlist &playlist, const QString &root)
         QString file;
         for (const QString &libraryRoot : libraryRoots) {
             if (location.startsWith(libraryRoot + u'/'))
-                file = root + location.sliced(libraryRoot.size());
+                file = QString(root + location.sliced(libraryRoot.size())).normalized(form);
         }
         EXPECT_FALSE(file.isEmpty()) << "a location under no known root: " << location.toStdString();
         if (file.isEmpty())
@@ -111,9 +85,30 @@ std::string playedBy(const QString &mpv, const QString &playlistFile, const QStr
     return played.join(u'\n').toStdString();
 }
 
-class PlayerPlaylistMpvTest : public ExportTest, public ::testing::WithParamInterface<PlayerPlaylistOptions::PathForm>
+struct TreeCase
+{
+    PlayerPlaylistOptions::PathForm pathForm;
+    QString::NormalizationForm onDisk;
+    const char *name;
+};
+
+class PlayerPlaylistMpvTest : public ExportTest, public ::testing::WithParamInterface<TreeCase>
 {
 };
+
+// The tree proves the forms apart only if the sample really has a location whose forms differ.
+TEST(PlayerPlaylistMpvSample, HoldsADecomposedName)
+{
+    CoreEnvironment env;
+    const XMLAccessor accessor(sampleLibraryPath());
+    bool decomposed = false;
+    accessor.forEachPlaylist([&](const Playlist &playlist) {
+        for (const SongPtr &song : playlist.getSongs())
+            decomposed
+                = decomposed || song->getLocation() != song->getLocation().normalized(QString::NormalizationForm_C);
+    });
+    EXPECT_TRUE(decomposed);
+}
 
 TEST_P(PlayerPlaylistMpvTest, EveryWrittenEntryPlays)
 {
@@ -121,8 +116,9 @@ TEST_P(PlayerPlaylistMpvTest, EveryWrittenEntryPlays)
     ASSERT_FALSE(mpv.isEmpty()) << "mpv is missing: install it (scripts/install-deps.sh test) to run this test";
 
     // Spaces and an accent in the root too, so the written paths are not plain ASCII anywhere.
-    const QString root = env.path(u"Target Müsic"_s);
-    const QString listsDir = GetParam() == PlayerPlaylistOptions::PathForm::Relative
+    const TreeCase tree = GetParam();
+    const QString root = env.path(u"Target Müsic"_s).normalized(tree.onDisk);
+    const QString listsDir = tree.pathForm == PlayerPlaylistOptions::PathForm::Relative
         ? root + u"/Playlists"_s // inside the tree: the entries climb out with "../"
         : env.path(u"lists"_s);
     ASSERT_TRUE(QDir().mkpath(listsDir));
@@ -130,9 +126,10 @@ TEST_P(PlayerPlaylistMpvTest, EveryWrittenEntryPlays)
     ASSERT_TRUE(QDir().mkpath(elsewhere));
 
     PlayerPlaylistOptions options;
-    options.pathForm = GetParam();
-    // The tree holds the files at exactly the names the library gives, decomposed "Ö" included.
-    options.normalization = PlayerPlaylistOptions::Normalization::AsIs;
+    options.pathForm = tree.pathForm;
+    // NFC is left at its default: what is proven to play is what a user gets without choosing.
+    if (tree.onDisk == QString::NormalizationForm_D)
+        options.normalization = PlayerPlaylistOptions::Normalization::NFD;
     options.mappings = { { u"file://localhost/Users/alex/Music/iTunes/iTunes%20Music/"_s, root },
         { u"C:\\Users\\alex\\Music\\iTunes\\iTunes Music"_s, root }, { u"file://localhost//nas/music"_s, root } };
 
@@ -142,7 +139,7 @@ TEST_P(PlayerPlaylistMpvTest, EveryWrittenEntryPlays)
     // Names repeat ("Downloaded" twice), so every entry is visited in turn and its file named by position.
     accessor.forEachPlaylist([&](const Playlist &playlist) {
         SCOPED_TRACE(playlist.getName().toStdString());
-        const Expected expected = expectedFor(playlist, root);
+        const Expected expected = expectedFor(playlist, root, tree.onDisk);
         const QString file = listsDir + u"/playlist-"_s + QString::number(playlists++) + u".m3u"_s;
         PlayerPlaylistReport report;
         PlayerPlaylist::savePlayerPlaylistTo(file, playlist, options, &report);
@@ -153,7 +150,7 @@ TEST_P(PlayerPlaylistMpvTest, EveryWrittenEntryPlays)
         EXPECT_EQ(report.skippedWithoutFile, expected.withoutFile);
         EXPECT_EQ(report.skippedStreams, expected.streams);
         EXPECT_EQ(report.skippedOutsideMappings, 0);
-        if (GetParam() == PlayerPlaylistOptions::PathForm::Relative) {
+        if (tree.pathForm == PlayerPlaylistOptions::PathForm::Relative) {
             EXPECT_FALSE(readFileBytes(file).contains(root.toUtf8())) << "an entry is not relative";
         }
 
@@ -165,8 +162,11 @@ TEST_P(PlayerPlaylistMpvTest, EveryWrittenEntryPlays)
     EXPECT_TRUE(env.interaction().alerts.isEmpty());
 }
 
-INSTANTIATE_TEST_SUITE_P(PathForms, PlayerPlaylistMpvTest,
-    ::testing::Values(PlayerPlaylistOptions::PathForm::Absolute, PlayerPlaylistOptions::PathForm::Relative),
-    [](const auto &info) { return info.param == PlayerPlaylistOptions::PathForm::Absolute ? "Absolute" : "Relative"; });
+INSTANTIATE_TEST_SUITE_P(Trees, PlayerPlaylistMpvTest,
+    ::testing::Values(
+        TreeCase { PlayerPlaylistOptions::PathForm::Absolute, QString::NormalizationForm_C, "AbsoluteNFC" },
+        TreeCase { PlayerPlaylistOptions::PathForm::Relative, QString::NormalizationForm_C, "RelativeNFC" },
+        TreeCase { PlayerPlaylistOptions::PathForm::Absolute, QString::NormalizationForm_D, "AbsoluteNFD" }),
+    [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace

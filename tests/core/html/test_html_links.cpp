@@ -1,6 +1,9 @@
 #include "HTMLTestSupport.h"
 #include "core/html/HTML.h"
+#include "core/html/HTMLLinks.h"
 #include "core/settings/Preferences.h"
+
+#include <vector>
 
 using namespace Qt::StringLiterals;
 
@@ -21,11 +24,11 @@ class HTMLLinkTest : public HTMLTest
 {
 };
 
-TEST_F(HTMLLinkTest, NameCellForEachPathCombination)
+std::vector<LinkCase> linkCases()
 {
     const QString album = u"/Users/a/Music/Artist/Album/01 Song.mp3"_s;
     const QString link = u"<a href=\"/music/Artist/Album/01 Song.mp3\">Song</a>"_s;
-    const LinkCase cases[] = {
+    return {
         { "links off", false, u"/music"_s, u"/Users/a/Music"_s, album, u"Song"_s, u"Song"_s },
         { "links off still escapes", false, u"/music"_s, u"/Users/a/Music"_s, album, u"A & <B>"_s,
             u"A &amp; &lt;B&gt;"_s },
@@ -82,7 +85,11 @@ TEST_F(HTMLLinkTest, NameCellForEachPathCombination)
         { "target and name escaped", true, u"/music"_s, u"/Users/a/Music"_s, u"/Users/a/Music/R&B \"Q\"/<x>.mp3"_s,
             u"A & B"_s, u"<a href=\"/music/R&amp;B &quot;Q&quot;/&lt;x&gt;.mp3\">A &amp; B</a>"_s },
     };
-    for (const LinkCase &c : cases) {
+}
+
+TEST_F(HTMLLinkTest, NameCellForEachPathCombination)
+{
+    for (const LinkCase &c : linkCases()) {
         SCOPED_TRACE(c.label);
         set(Preferences::prHTMLAddWebServerLinks, c.linksOn);
         set(Preferences::prWebServerPath, c.webServerPath);
@@ -90,6 +97,50 @@ TEST_F(HTMLLinkTest, NameCellForEachPathCombination)
         const SongPtr song = makeSong({ .name = c.name, .location = c.location });
         EXPECT_EQ(str(HTML::getSongNameLinkedIfNecessary(*song)), str(c.expected));
     }
+}
+
+// The count the preferences show must be the links the pages get: both are asked of every case above.
+TEST_F(HTMLLinkTest, CountingAgreesWithTheNameCells)
+{
+    for (const LinkCase &c : linkCases()) {
+        SCOPED_TRACE(c.label);
+        set(Preferences::prHTMLAddWebServerLinks, c.linksOn);
+        set(Preferences::prWebServerPath, c.webServerPath);
+        set(Preferences::prMusicFolderPath, c.musicFolder);
+        const SongPtr song = makeSong({ .name = c.name, .location = c.location });
+        const bool linked = c.expected.startsWith("<a href="_L1);
+        EXPECT_EQ(HTMLLinks::read().getsLink(*song), linked);
+        // Counting assumes links on, whatever the setting and the server path.
+        const bool linkedWhenOn = c.linksOn ? linked : c.location.startsWith(c.musicFolder + u'/');
+        EXPECT_EQ(HTMLLinks::countLinked({ song }, c.musicFolder), linkedWhenOn ? 1 : 0);
+    }
+}
+
+TEST_F(HTMLLinkTest, CountingAPlaylist)
+{
+    set(Preferences::prHTMLAddWebServerLinks, false);
+    const SongList songs = {
+        makeSong({ .name = u"A"_s, .location = u"/Users/a/Music/A/1.mp3"_s }),
+        makeSong({ .name = u"B"_s, .location = u"/Users/a/Music/B/2.mp3"_s }),
+        makeSong({ .name = u"B"_s, .location = u"/Users/a/Music/B/2.mp3"_s }), // listed twice, counted twice
+        makeSong({ .name = u"C"_s, .location = u"/Users/a/Movies/3.m4v"_s }), makeSong({ .name = u"D"_s }), // no file
+        makeSong({ .name = u"E"_s, .location = u"http://radio.example/live"_s }),
+        makeSong({ .location = u"/Users/a/Music/nameless.mp3"_s }), // no name to link
+    };
+    const struct
+    {
+        QString musicFolder;
+        qsizetype linked;
+    } cases[] = {
+        { u"/Users/a/Music"_s, 3 }, { u"file://localhost/Users/a/Music/"_s, 3 }, { u"/Users/a"_s, 4 },
+        { u"/Users/a/Music/B"_s, 2 }, { u"/Elsewhere"_s, 0 },
+        { QString(), 5 }, // every path lies below the root; the stream's name too, as a relative path
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.musicFolder.toStdString());
+        EXPECT_EQ(HTMLLinks::countLinked(songs, c.musicFolder), c.linked);
+    }
+    EXPECT_EQ(HTMLLinks::countLinked({}, u"/Users/a/Music"_s), 0);
 }
 
 TEST(HTMLPathTest, DropPath)
