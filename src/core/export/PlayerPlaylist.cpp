@@ -316,15 +316,32 @@ QString normalized(const QString &text, Options::Normalization form)
     return text;
 }
 
-// `value` as written: line breaks as spaces, then in the chosen form. Most values are plain ASCII, which no
-// form changes, so they go in as they stand without the costly normalisation.
+// Below this code unit no character changes in the form: under U+0300 every character is already composed (the
+// combining marks begin there), under U+00C0 none can be decomposed.
+char16_t firstChangeable(Options::Normalization form)
+{
+    switch (form) {
+    case Options::Normalization::NFC:
+        return 0x300;
+    case Options::Normalization::NFD:
+        return 0xC0;
+    case Options::Normalization::AsIs:
+        break;
+    }
+    return 0xFFFF;
+}
+
+// `value` as written: line breaks as spaces, then in the chosen form. Most values hold no character the form
+// changes (plain ASCII, or Latin letters under NFC), so they go in as they stand without the costly
+// normalisation.
 void appendWritten(QString &out, QStringView value, Options::Normalization form)
 {
+    const char16_t limit = firstChangeable(form);
     // No early exit: a loop that only gathers bits is one the compiler runs many characters at a time.
     bool special = false;
     for (const QChar c : value) {
         const char16_t u = c.unicode();
-        special |= u >= 0x80 || u == u'\n' || u == u'\r';
+        special |= u >= limit || u == u'\n' || u == u'\r';
     }
     if (!special)
         out.append(value);
