@@ -363,6 +363,11 @@ bool UserDefaults::persist()
     QLockFile lock(m_filePath + u".lock"_s);
     lock.setStaleLockTime(staleLockMilliseconds);
     if (!lock.tryLock(m_lockTimeout)) {
+        // A folder we may not write to fails here already, and is no matter of another program.
+        if (lock.error() != QLockFile::LockFailedError) {
+            return fail(
+                Localization::localizedString("SettingsFileNotWritten"_L1).arg(QDir::toNativeSeparators(m_filePath)));
+        }
         return fail(Localization::localizedString("SettingsFileLocked"_L1)
                         .arg(QDir::toNativeSeparators(m_filePath + u".lock"_s)));
     }
