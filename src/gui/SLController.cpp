@@ -190,11 +190,38 @@ void storeControl(const ControlBinding &row, UserDefaults &s)
 
 constexpr int previewRows = 5;
 
+// Once per run of failures (the store calls it only after a write that succeeded): a full disk would
+// otherwise alert at every keystroke in the preferences.
+void alertSettingsNotSaved(const QString &reason)
+{
+    UserInteraction::current().runCriticalAlert(Localization::localizedString("SettingsNotSavedTitle"_L1),
+        Localization::localizedString("SettingsNotSavedText"_L1) + reason,
+        Localization::localizedString("OKButtonText"_L1));
+}
+
+// Another instance changed the settings file, and the store took its values for the keys this one has not
+// changed. The preferences fields show them; the main window's controls keep what the user sees, as the
+// export uses what is shown.
+void settingsChangedOnDisk()
+{
+    if (!PrefsPanel::hasSharedInstance())
+        return;
+    const PrefsPanel &prefs = PrefsPanel::sharedInstance();
+    // setText() does not send textEdited, so this stores nothing.
+    if (QLineEdit *field = prefs.musicPathField())
+        field->setText(Preferences::stringFor(Preferences::prMusicFolderPath));
+    if (QLineEdit *field = prefs.serverPathField())
+        field->setText(Preferences::stringFor(Preferences::prWebServerPath));
+}
+
 } // namespace
 
 void SLController::initialize()
 {
-    Preferences::registerDefaults(UserDefaults::standardUserDefaults());
+    UserDefaults &s = UserDefaults::standardUserDefaults();
+    Preferences::registerDefaults(s);
+    s.setWriteFailureHandler(alertSettingsNotSaved);
+    s.watchFile(settingsChangedOnDisk);
 }
 
 SLController::SLController(QWidget *parent)
@@ -318,9 +345,12 @@ void SLController::saveControlStates()
     if (!m_controlsLoaded)
         return;
     UserDefaults &s = store();
+    // One write of the file for all of them: quick with a large header, and a crash leaves all old or all new.
+    UserDefaults::Group group(s);
     m_choices.storeToSettings(s);
     for (const ControlBinding &row : controlBindings(*ui, *m_sheet))
         storeControl(row, s);
+    group.commit();
 }
 
 void SLController::fillPlaylistPopUp()
@@ -509,6 +539,7 @@ void SLController::setHTMLColorsToDefault()
 {
     // Stored at once, unlike every other change in the window.
     const QList<ControlBinding> bindings = controlBindings(*ui, *m_sheet);
+    UserDefaults::Group group(store());
     for (const ExportFlow::ColorDefault &colorDefault : ExportFlow::colorDefaults()) {
         const QString key(colorDefault.key);
         store().setObject(QString(colorDefault.value), key);

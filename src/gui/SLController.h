@@ -45,7 +45,7 @@ public:
 
     // Loads the lists and every control from the settings.
     void setUpControls();
-    // Stores every control into the settings (nothing before setUpControls() has run).
+    // Stores every control into the settings by one write of the file (nothing before setUpControls() has run).
     void saveControlStates();
 
     // The export button ("export" itself is a reserved word): stores the controls, asks for the fields where

@@ -3,8 +3,13 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <unistd.h>
+#include <utility>
 
 namespace FileManager {
+
+namespace {
+SyncFunction s_sync = ::fdatasync;
+}
 
 bool fileExistsAtPath(const QString &path)
 {
@@ -42,11 +47,16 @@ bool writeToFileAtomically(const QByteArray &bytes, const QString &path)
         return false;
     // QSaveFile::commit() syncs the temporary file but ignores the answer (Qt 6.4), while a disk or a network
     // share may report a lost write only there; synced here, such a failure leaves the target as it was.
-    if (file.write(bytes) != bytes.size() || !file.flush() || ::fdatasync(file.handle()) != 0) {
+    if (file.write(bytes) != bytes.size() || !file.flush() || s_sync(file.handle()) != 0) {
         file.cancelWriting();
         return false;
     }
     return file.commit();
+}
+
+SyncFunction setSyncFunction(SyncFunction sync)
+{
+    return std::exchange(s_sync, sync ? sync : ::fdatasync);
 }
 
 } // namespace FileManager

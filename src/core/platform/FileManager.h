@@ -17,4 +17,9 @@ bool isSymbolicLinkAtPath(const QString &path);
 // whether it succeeded. A symbolic link at `path` is written through; a dangling one is refused.
 bool writeToFileAtomically(const QByteArray &bytes, const QString &path);
 
+// The call writeToFileAtomically() syncs a written file with: fdatasync, unless a test puts in one that fails
+// or counts. nullptr puts fdatasync back. Answers the one it replaces.
+using SyncFunction = int (*)(int fileDescriptor);
+SyncFunction setSyncFunction(SyncFunction sync);
+
 } // namespace FileManager

@@ -1,14 +1,17 @@
 #include "UserDefaults.h"
 
 #include "FileManager.h"
+#include "Localization.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QFileSystemWatcher>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QJsonParseError>
+#include <QLockFile>
 #include <QStandardPaths>
 #include <utility>
 
@@ -17,6 +20,31 @@ using namespace Qt::StringLiterals;
 namespace {
 
 UserDefaults *s_standard = nullptr;
+
+// A write holds the lock for milliseconds; one this old was left by a program that hangs or by another
+// machine sharing the folder. (A lock whose process is gone on this machine counts as stale at once.)
+constexpr int staleLockMilliseconds = 10000;
+
+enum class FileState { Missing, Readable, Unreadable };
+
+// The file's bytes; Unreadable when it exists but cannot be read.
+FileState readFile(const QString &path, QByteArray *bytes)
+{
+    bytes->clear();
+    QFile file(path);
+    if (!file.exists())
+        return FileState::Missing;
+    if (!file.open(QIODevice::ReadOnly))
+        return FileState::Unreadable;
+    *bytes = file.readAll();
+    return file.error() == QFileDevice::NoError ? FileState::Readable : FileState::Unreadable;
+}
+
+bool sameValue(const QVariant &a, const QVariant &b)
+{
+    // QVariant's == converts between kinds ("1" == 1), and the store keeps kinds apart.
+    return a.typeId() == b.typeId() && a == b;
+}
 
 QJsonValue toJson(const QVariant &value)
 {
@@ -60,6 +88,28 @@ UserDefaults::UserDefaults(const QString &filePath)
     : m_filePath(filePath)
 {
     load();
+}
+
+UserDefaults::~UserDefaults() = default;
+
+UserDefaults::Group::Group(UserDefaults &store)
+    : m_store(store)
+{
+    ++m_store.m_groupDepth;
+}
+
+UserDefaults::Group::~Group()
+{
+    commit();
+}
+
+bool UserDefaults::Group::commit()
+{
+    if (m_ended)
+        return m_result;
+    m_ended = true;
+    m_result = --m_store.m_groupDepth > 0 || m_store.persist();
+    return m_result;
 }
 
 UserDefaults &UserDefaults::standardUserDefaults()
@@ -159,20 +209,36 @@ QStringList UserDefaults::stringListForKey(const QString &key) const
     return {};
 }
 
-void UserDefaults::setObject(const QVariant &value, const QString &key)
+bool UserDefaults::setObject(const QVariant &value, const QString &key)
 {
-    m_values.insert(key, normalised(value));
-    persist();
+    const QVariant stored = normalised(value);
+    // Not a change: the window stores every control at quit, and rewriting the unchanged ones would put back
+    // values another instance changed meanwhile.
+    auto it = m_values.constFind(key);
+    if (it != m_values.cend() && sameValue(*it, stored) && !m_changed.contains(key))
+        return true;
+    m_values.insert(key, stored);
+    m_changed.insert(key);
+    return m_groupDepth > 0 || persist();
 }
 
-void UserDefaults::setBool(bool value, const QString &key)
+bool UserDefaults::setBool(bool value, const QString &key)
 {
-    setObject(QVariant(value), key);
+    return setObject(QVariant(value), key);
 }
 
-void UserDefaults::setInteger(qint64 value, const QString &key)
+bool UserDefaults::setInteger(qint64 value, const QString &key)
 {
-    setObject(QVariant(value), key);
+    return setObject(QVariant(value), key);
+}
+
+bool UserDefaults::removeObject(const QString &key)
+{
+    if (!m_values.contains(key) && !m_changed.contains(key))
+        return true;
+    m_values.remove(key);
+    m_changed.insert(key);
+    return m_groupDepth > 0 || persist();
 }
 
 QVariant UserDefaults::normalised(const QVariant &value)
@@ -255,23 +321,29 @@ QVariant UserDefaults::valueFromJsonText(const QString &text)
 void UserDefaults::load()
 {
     m_values.clear();
+    m_diskBytes.clear();
     if (m_filePath.isEmpty())
         return;
-    QFile file(m_filePath);
-    if (!file.exists())
-        return;
     QByteArray bytes;
-    bool readable = file.open(QIODevice::ReadOnly);
-    if (readable) {
-        bytes = file.readAll();
-        readable = file.error() == QFileDevice::NoError;
-        file.close();
-    }
-    if (readable && parseJson(bytes, &m_values))
+    switch (readFile(m_filePath, &bytes)) {
+    case FileState::Missing:
         return;
-
-    // Damaged: keep it under another name so that nothing the user had is lost; the next write starts afresh.
+    case FileState::Readable:
+        if (parseJson(bytes, &m_values)) {
+            m_diskBytes = bytes;
+            return;
+        }
+        break;
+    case FileState::Unreadable:
+        break;
+    }
     m_values.clear();
+    moveDamagedFileAside();
+}
+
+void UserDefaults::moveDamagedFileAside()
+{
+    // Kept under another name so that nothing the user had is lost; the next write starts afresh.
     for (int n = 1; n < 1000; ++n) {
         const QString aside = m_filePath + u".damaged-"_s + QString::number(n);
         if (!QFileInfo::exists(aside)) {
@@ -281,14 +353,116 @@ void UserDefaults::load()
     }
 }
 
-void UserDefaults::persist()
+bool UserDefaults::persist()
 {
-    if (!m_persistent || m_filePath.isEmpty())
-        return;
-    QJsonObject object;
-    for (auto it = m_values.cbegin(); it != m_values.cend(); ++it)
-        object.insert(it.key(), toJson(it.value()));
+    if (!m_persistent || m_filePath.isEmpty() || m_changed.isEmpty())
+        return true;
     QDir().mkpath(QFileInfo(m_filePath).absolutePath());
-    // The store reports no errors; a value that could not be written stays in memory for this run.
-    FileManager::writeToFileAtomically(QJsonDocument(object).toJson(QJsonDocument::Indented), m_filePath);
+
+    // Another store may write the file at any moment: the lock keeps its read-merge-write and ours apart.
+    QLockFile lock(m_filePath + u".lock"_s);
+    lock.setStaleLockTime(staleLockMilliseconds);
+    if (!lock.tryLock(m_lockTimeout)) {
+        // A folder we may not write to fails here already, and is no matter of another program.
+        if (lock.error() != QLockFile::LockFailedError) {
+            return fail(
+                Localization::localizedString("SettingsFileNotWritten"_L1).arg(QDir::toNativeSeparators(m_filePath)));
+        }
+        return fail(Localization::localizedString("SettingsFileLocked"_L1)
+                        .arg(QDir::toNativeSeparators(m_filePath + u".lock"_s)));
+    }
+
+    QVariantMap merged;
+    QByteArray bytes;
+    const FileState state = readFile(m_filePath, &bytes);
+    if (state != FileState::Missing && !(state == FileState::Readable && parseJson(bytes, &merged))) {
+        // Damaged since we read it: what this store holds is the best there is to start the fresh file from.
+        moveDamagedFileAside();
+        merged = m_values;
+    }
+    for (const QString &key : std::as_const(m_changed)) {
+        auto it = m_values.constFind(key);
+        if (it == m_values.cend())
+            merged.remove(key);
+        else
+            merged.insert(key, *it);
+    }
+
+    QJsonObject object;
+    for (auto it = merged.cbegin(); it != merged.cend(); ++it)
+        object.insert(it.key(), toJson(it.value()));
+    const QByteArray json = QJsonDocument(object).toJson(QJsonDocument::Indented);
+    if (!FileManager::writeToFileAtomically(json, m_filePath)) {
+        return fail(
+            Localization::localizedString("SettingsFileNotWritten"_L1).arg(QDir::toNativeSeparators(m_filePath)));
+    }
+    // The keys another store wrote meanwhile are ours to read now too.
+    m_values = merged;
+    m_changed.clear();
+    m_diskBytes = json;
+    m_lastError.clear();
+    m_failing = false;
+    return true;
+}
+
+bool UserDefaults::fail(const QString &reason)
+{
+    m_lastError = reason;
+    // Last, as a handler may show a modal alert and so run the event loop (and a reload) before it returns.
+    if (!std::exchange(m_failing, true) && m_failureHandler)
+        m_failureHandler(reason);
+    return false;
+}
+
+bool UserDefaults::reloadFromDisk()
+{
+    if (m_filePath.isEmpty())
+        return false;
+    QByteArray bytes;
+    QVariantMap onDisk;
+    const FileState state = readFile(m_filePath, &bytes);
+    if (state == FileState::Unreadable || (state == FileState::Readable && !parseJson(bytes, &onDisk)))
+        return false;
+    if (bytes == m_diskBytes)
+        return false;
+    m_diskBytes = bytes;
+    // What this store changed and has not written yet (in a group, or after a failed write) stays.
+    for (const QString &key : std::as_const(m_changed)) {
+        auto it = m_values.constFind(key);
+        if (it == m_values.cend())
+            onDisk.remove(key);
+        else
+            onDisk.insert(key, *it);
+    }
+    if (onDisk == m_values)
+        return false;
+    m_values = onDisk;
+    return true;
+}
+
+void UserDefaults::watchFile(std::function<void()> changed)
+{
+    m_watchCallback = std::move(changed);
+    if (m_filePath.isEmpty() || m_watcher)
+        return;
+    const QString folder = QFileInfo(m_filePath).absolutePath();
+    QDir().mkpath(folder);
+    m_watcher = std::make_unique<QFileSystemWatcher>();
+    // The folder tells of a file made or replaced (every write replaces it); the file of an edit in place.
+    m_watcher->addPath(folder);
+    if (QFileInfo::exists(m_filePath))
+        m_watcher->addPath(m_filePath);
+    QObject::connect(
+        m_watcher.get(), &QFileSystemWatcher::fileChanged, m_watcher.get(), [this] { watchedPathChanged(); });
+    QObject::connect(
+        m_watcher.get(), &QFileSystemWatcher::directoryChanged, m_watcher.get(), [this] { watchedPathChanged(); });
+}
+
+void UserDefaults::watchedPathChanged()
+{
+    // A replaced file drops out of the watch.
+    if (!m_watcher->files().contains(m_filePath) && QFileInfo::exists(m_filePath))
+        m_watcher->addPath(m_filePath);
+    if (reloadFromDisk() && m_watchCallback)
+        m_watchCallback();
 }

@@ -47,6 +47,8 @@ void ExportChoices::fillFromSettings(const UserDefaults &store)
 
 void ExportChoices::storeToSettings(UserDefaults &store) const
 {
+    // The two lists go together: a sort list of another field list is no order at all.
+    UserDefaults::Group group(store);
     store.setObject(m_fieldOrder, QString(Preferences::prFieldOrder));
     store.setObject(m_sortOrder, QString(Preferences::prSortOrder));
 }
