@@ -7,7 +7,7 @@ packages=(build-essential cmake ninja-build pkg-config python3
           qt6-base-dev qt6-base-dev-tools qt6-image-formats-plugins libgl-dev fonts-dejavu-core)
 if [[ "${1:-build}" == test ]]; then
     packages+=(googletest libgtest-dev libgmock-dev chromium xvfb xauth git clang clang-format libclang-rt-14-dev mpv
-               mpd mpc)
+               mpd mpc appstream desktop-file-utils)
 fi
 
 missing=()
