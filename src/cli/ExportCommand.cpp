@@ -22,6 +22,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <algorithm>
+#include <optional>
 
 using namespace Qt::StringLiterals;
 
@@ -520,7 +521,9 @@ int run(const ExportOptions &options)
     const std::optional<QString> libraryPath = findLibrary(options);
     if (!libraryPath)
         return Usage;
-    const XMLAccessor library(*libraryPath);
+    // Held so that one playlist's export can let the document go once the playlist is built from it.
+    std::optional<XMLAccessor> held;
+    const XMLAccessor &library = held.emplace(*libraryPath);
     if (!library.hasDocument()) {
         printError(u"cannot read the library "_s + *libraryPath + u" (not an XML property list)"_s);
         return Failure;
@@ -544,6 +547,9 @@ int run(const ExportOptions &options)
                                           : u"no playlist named \""_s + options.playlistName + u"\""_s);
             return Failure;
         }
+        // The songs keep copies of their values: the document, most of the memory a large library takes, is
+        // no longer needed while the file is made.
+        held.reset();
         tell(options.format->save(absolutePath(options.output), *playlist, albumBased));
         return interaction.alertCount() == 0 ? Success : Failure;
     }

@@ -2,22 +2,63 @@
 
 #include "SongSort.h"
 
+#include <optional>
+
 using namespace Qt::StringLiterals;
+
+namespace {
+
+// The number whose decimal text `key` is exactly (QString::number() of it gives `key` back); nothing for any
+// other text.
+std::optional<qint64> canonicalNumber(QStringView key)
+{
+    const bool negative = key.startsWith(u'-');
+    const QStringView digits = negative ? key.sliced(1) : key;
+    if (digits.isEmpty() || digits.size() > 19 || (digits.front() == u'0' && (digits.size() > 1 || negative)))
+        return std::nullopt;
+    quint64 value = 0;
+    for (const QChar c : digits) {
+        if (c < u'0' || c > u'9')
+            return std::nullopt;
+        value = value * 10 + quint64(c.unicode() - u'0'); // 19 digits cannot wrap a 64-bit unsigned
+    }
+    const quint64 limit = negative ? quint64(1) << 63 : (quint64(1) << 63) - 1;
+    if (value > limit)
+        return std::nullopt;
+    return negative ? qint64(0 - value) : qint64(value);
+}
+
+} // namespace
 
 TrackIndex::TrackIndex(const PlistValue &tracks)
     : m_tracks(tracks)
 {
     const qsizetype n = tracks.count();
-    m_index.reserve(n);
+    m_byId.reserve(n);
     // A key given twice resolves to the later entry, as a lookup in the dictionary would.
-    for (qsizetype i = 0; i < n; ++i)
-        m_index.insert(tracks.keyAt(i), i);
+    for (qsizetype i = 0; i < n; ++i) {
+        const QString key = tracks.keyAt(i);
+        if (const std::optional<qint64> id = canonicalNumber(key))
+            m_byId.insert(*id, i);
+        else
+            m_byText.insert(key, i);
+    }
 }
 
 PlistValue TrackIndex::find(const QString &key) const
 {
-    auto it = m_index.constFind(key);
-    if (it == m_index.cend())
+    if (const std::optional<qint64> id = canonicalNumber(key))
+        return find(*id);
+    auto it = m_byText.constFind(key);
+    if (it == m_byText.cend())
+        return PlistValue();
+    return m_tracks.valueAt(*it);
+}
+
+PlistValue TrackIndex::find(qint64 id) const
+{
+    auto it = m_byId.constFind(id);
+    if (it == m_byId.cend())
         return PlistValue();
     return m_tracks.valueAt(*it);
 }
@@ -39,13 +80,14 @@ Playlist Playlist::initWithDict(const PlistValue &dict, const TrackIndex &tracks
     const PlistValue items = dict.value("Playlist Items"_L1);
     const qsizetype n = items.count();
     playlist.m_songs.reserve(n);
+    QSet<QString> sharedTexts;
     for (qsizetype i = 0; i < n; ++i) {
         const PlistValue trackID = items.valueAt(i).value("Track ID"_L1);
         // An entry whose track is missing still gets its (empty) record, so every entry has one.
         PlistValue track;
         if (trackID.isInteger())
-            track = tracks.find(trackID.stringValue());
-        playlist.m_songs.append(std::make_shared<const Song>(Song::initWithDict(track)));
+            track = tracks.find(trackID.int64Value());
+        playlist.m_songs.append(std::make_shared<const Song>(Song::initWithDict(track, sharedTexts)));
     }
     playlist.m_albums = groupIntoAlbums(playlist.m_songs);
     return playlist;

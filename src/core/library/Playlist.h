@@ -17,11 +17,16 @@ public:
     // The track dictionary stored under `key` (a track id in decimal digits); none when there is none. A key
     // given twice resolves to the last one.
     PlistValue find(const QString &key) const;
-    qsizetype size() const { return m_index.size(); }
+    // The same for the key that is the decimal text of `id` ("12", "-3"; never "012" or "+12").
+    PlistValue find(qint64 id) const;
+    qsizetype size() const { return m_byId.size() + m_byText.size(); }
 
 private:
     PlistValue m_tracks;
-    QHash<QString, qsizetype> m_index; // key -> entry index in m_tracks
+    // Entry index in m_tracks by key. A library's keys are track ids, looked up as numbers: one text per track
+    // would be a million allocations in a large library. Any other key text is kept as text.
+    QHash<qint64, qsizetype> m_byId;
+    QHash<QString, qsizetype> m_byText;
 };
 
 // One playlist ready for export: its name, its songs in playlist order, and the same songs grouped into albums.

@@ -174,19 +174,40 @@ Song::Song(const Values &v)
 
 Song Song::initWithDict(const PlistValue &dict)
 {
+    return initWithDict(dict, nullptr);
+}
+
+Song Song::initWithDict(const PlistValue &dict, QSet<QString> &sharedTexts)
+{
+    return initWithDict(dict, &sharedTexts);
+}
+
+Song Song::initWithDict(const PlistValue &dict, QSet<QString> *sharedTexts)
+{
     Song song;
     if (!dict.isDict())
         return song;
-    song.m_artist = text(dict, "Artist"_L1);
-    song.m_album = text(dict, "Album"_L1);
+    // A text read again for every track of an album or an artist is kept once: a million-track library
+    // otherwise holds hundreds of thousands of copies of the same few names.
+    const auto shared = [sharedTexts](const PlistValue &dict, QLatin1StringView key) -> QString {
+        QString value = text(dict, key);
+        if (!sharedTexts || value.isEmpty())
+            return value;
+        auto it = sharedTexts->constFind(value);
+        if (it == sharedTexts->cend())
+            it = sharedTexts->insert(value);
+        return *it;
+    };
+    song.m_artist = shared(dict, "Artist"_L1);
+    song.m_album = shared(dict, "Album"_L1);
     song.m_name = text(dict, "Name"_L1);
-    song.m_genre = text(dict, "Genre"_L1);
+    song.m_genre = shared(dict, "Genre"_L1);
     const PlistValue location = dict.value("Location"_L1);
     if (!location.isNone())
         song.m_location = locationFromURL(location.toString());
-    song.m_composer = text(dict, "Composer"_L1);
+    song.m_composer = shared(dict, "Composer"_L1);
     song.m_comments = text(dict, "Comments"_L1);
-    song.m_kind = text(dict, "Kind"_L1);
+    song.m_kind = shared(dict, "Kind"_L1);
     song.m_sampleRate = number(dict, "Sample Rate"_L1);
     song.m_time = number(dict, "Total Time"_L1) / 1000;
     song.m_bitRate = number(dict, "Bit Rate"_L1);

@@ -3,6 +3,7 @@
 #include "core/fields/FieldVocabulary.h"
 
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <memory>
 
@@ -16,6 +17,10 @@ public:
 
     // Fills every field from one track dictionary of the library; a none value gives the empty record.
     static Song initWithDict(const PlistValue &dict);
+    // The same, the texts that many tracks share (artist, album, genre, kind, composer) taken from
+    // `sharedTexts` when an equal one is there, and added to it otherwise: built for a whole playlist, the
+    // songs then hold one copy of each such text instead of one per song.
+    static Song initWithDict(const PlistValue &dict, QSet<QString> &sharedTexts);
 
     // The location of a track from the library's "Location" value. A "file:" URL becomes the path the file
     // system names: "file://localhost/a" and "file:///a" give "/a", a drive letter loses the slash before it
@@ -65,6 +70,8 @@ public:
     explicit Song(const Values &v);
 
 private:
+    static Song initWithDict(const PlistValue &dict, QSet<QString> *sharedTexts);
+
     QString m_artist;
     QString m_album;
     QString m_name;

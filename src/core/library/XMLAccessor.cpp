@@ -56,7 +56,13 @@ void XMLAccessor::readFile(const QString &path)
     const PlistValue root = m_data->root();
     m_tracks = root.value("Tracks"_L1);
     m_playlists = root.value("Playlists"_L1);
-    m_trackIndex = std::make_unique<TrackIndex>(m_tracks);
+}
+
+const TrackIndex &XMLAccessor::trackIndex() const
+{
+    if (!m_trackIndex)
+        m_trackIndex = std::make_unique<TrackIndex>(m_tracks);
+    return *m_trackIndex;
 }
 
 QString XMLAccessor::musicFolder() const
@@ -152,7 +158,7 @@ std::optional<Playlist> XMLAccessor::getPlaylist(const QString &name) const
         const PlistValue entry = m_playlists.valueAt(i);
         const PlistValue entryName = entry.value("Name"_L1);
         if (entryName.isString() && entryName.toString() == name)
-            return Playlist::initWithDict(entry, *m_trackIndex);
+            return Playlist::initWithDict(entry, trackIndex());
     }
     return std::nullopt;
 }
@@ -193,7 +199,7 @@ std::optional<Playlist> XMLAccessor::getPlaylistByPersistentId(const QString &pe
         const PlistValue entry = m_playlists.valueAt(i);
         const PlistValue id = entry.value("Playlist Persistent ID"_L1);
         if (entry.value("Name"_L1).isString() && id.isString() && id.toString() == persistentId)
-            return Playlist::initWithDict(entry, *m_trackIndex);
+            return Playlist::initWithDict(entry, trackIndex());
     }
     return std::nullopt;
 }
@@ -206,6 +212,6 @@ void XMLAccessor::forEachPlaylist(const std::function<void(const Playlist &)> &v
     for (qsizetype i = 0; i < n; ++i) {
         const PlistValue entry = m_playlists.valueAt(i);
         if (entry.value("Name"_L1).isString())
-            visit(Playlist::initWithDict(entry, *m_trackIndex));
+            visit(Playlist::initWithDict(entry, trackIndex()));
     }
 }

@@ -66,10 +66,13 @@ public:
 
 private:
     void readFile(const QString &path);
+    // The index of "Tracks", made when a playlist is first built: listing the playlists needs none, and in a
+    // large library it takes as long as a good part of the reading.
+    const TrackIndex &trackIndex() const;
 
     std::shared_ptr<const PropertyList> m_data;
     PlistValue m_tracks;
     PlistValue m_playlists;
-    std::unique_ptr<TrackIndex> m_trackIndex;
+    mutable std::unique_ptr<TrackIndex> m_trackIndex;
     QString m_dataFilePath;
 };
