@@ -1,9 +1,15 @@
 #include "ScriptedInteraction.h"
 
+#include <QtGlobal>
+
 UserInteraction::AlertButton ScriptedInteraction::runCriticalAlert(
     const QString &title, const QString &message, const QString &defaultButton, const QString &alternateButton)
 {
     alerts.append({ title, message, defaultButton, alternateButton });
+    // Some alerts come back until the user gives up; a script that never does would hang the test instead of
+    // failing it.
+    if (alerts.size() > 100)
+        qFatal("ScriptedInteraction: more than 100 alerts, the script never leaves a loop");
     if (alertAnswers.empty())
         return AlertButton::Default;
     const AlertButton answer = alertAnswers.front();
@@ -45,6 +51,16 @@ std::optional<QString> ScriptedInteraction::chooseColor(const QString &currentCo
         return std::nullopt;
     auto answer = colorAnswers.front();
     colorAnswers.pop_front();
+    return answer;
+}
+
+std::optional<QString> ScriptedInteraction::chooseFileToOpen(const OpenFileRequest &request)
+{
+    openFileRequests.append(request);
+    if (openFileAnswers.empty())
+        return std::nullopt;
+    auto answer = openFileAnswers.front();
+    openFileAnswers.pop_front();
     return answer;
 }
 
