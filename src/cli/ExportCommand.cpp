@@ -350,7 +350,7 @@ int run(const ExportOptions &options)
         return Usage;
     const XMLAccessor library(*libraryPath);
     if (!library.hasDocument()) {
-        printError(u"cannot read the library "_s + *libraryPath + u" (not an XML property list)"_s);
+        printError(u"cannot read the library "_s + *libraryPath + u" ("_s + library.readError() + u')');
         return Failure;
     }
 

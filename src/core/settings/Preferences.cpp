@@ -18,11 +18,11 @@ Key key(QLatin1StringView stored, Kind kind, QLatin1StringView defaultText)
 
 } // namespace
 
-const std::array<Key, 24> &keys()
+const std::array<Key, 25> &keys()
 {
     // Booleans and numbers are registered as the strings "YES", "NO" and "0": the typed reads turn them into
     // values, and the controls store real booleans and integers later on.
-    static const std::array<Key, 24> table = {
+    static const std::array<Key, 25> table = {
         key(prLastSaveDir, Kind::String, "~"_L1),
         key(prMusicDataFolder, Kind::String, "~/Music/iTunes"_L1),
         key(prMusicFolderPath, Kind::String, ""_L1),
@@ -47,6 +47,7 @@ const std::array<Key, 24> &keys()
         key(prDTRemoveDupes, Kind::Boolean, "NO"_L1),
         key(prDTPadding, Kind::Boolean, "NO"_L1),
         key(prDTDelimiter, Kind::Integer, "0"_L1),
+        key(prRecentLibraries, Kind::StringArray, ""_L1),
     };
     return table;
 }

@@ -46,9 +46,10 @@ inline constexpr QLatin1StringView prDTEncoding { "DelimitedTextEncoding" };
 inline constexpr QLatin1StringView prDTRemoveDupes { "DelimitedTextRemoveDupes" };
 inline constexpr QLatin1StringView prDTPadding { "DelimitedTextPadding" };
 inline constexpr QLatin1StringView prDTDelimiter { "DelimitedTextDelimiter" };
+inline constexpr QLatin1StringView prRecentLibraries { "RecentLibraries" };
 
-// The 24 keys in declaration order.
-const std::array<Key, 24> &keys();
+// The 25 keys in declaration order.
+const std::array<Key, 25> &keys();
 const Key *findKey(QLatin1StringView storedKey);
 const Key *findKey(const QString &storedKey);
 

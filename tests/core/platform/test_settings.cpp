@@ -27,10 +27,11 @@ TEST(Settings, FirstStartReadsRegisteredDefaults)
     EXPECT_EQ(s.stringForKey(QString(P::prHTMLOddColor)), u"e7e7e7"_s);
     EXPECT_EQ(s.objectForKey(QString(P::prFieldOrder)).toStringList(), QStringList());
     EXPECT_EQ(s.objectForKey(QString(P::prSortOrder)).typeId(), QMetaType::QStringList);
+    EXPECT_EQ(s.stringListForKey(QString(P::prRecentLibraries)), QStringList());
     // Registered defaults live in memory only.
     EXPECT_TRUE(s.userValues().isEmpty());
     EXPECT_FALSE(QFile::exists(s.filePath()));
-    EXPECT_EQ(P::keys().size(), 24u);
+    EXPECT_EQ(P::keys().size(), 25u);
 }
 
 TEST(Settings, TypedReadsConvertBetweenKinds)
