@@ -5,7 +5,11 @@
 #include "PrefsPanel.h"
 #include "core/export/Common.h"
 #include "core/flow/ExportFlow.h"
+#include "core/flow/ExportFormat.h"
+#include "core/flow/StatusTexts.h"
 #include "core/library/XMLAccessor.h"
+#include "core/platform/Localization.h"
+#include "core/platform/PathUtils.h"
 #include "core/platform/UserDefaults.h"
 #include "core/platform/UserInteraction.h"
 #include "core/settings/Preferences.h"
@@ -15,7 +19,16 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDesktopServices>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMimeData>
 #include <QPointer>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QUrl>
 
 using namespace Qt::StringLiterals;
 
@@ -98,7 +111,7 @@ void SLController::initialize()
     Preferences::registerDefaults(UserDefaults::standardUserDefaults());
 }
 
-SLController::SLController(QWidget *parent)
+SLController::SLController(QWidget *parent, const QString &libraryPath)
     : QMainWindow(parent)
     , ui(std::make_unique<Ui::SLController>())
 {
@@ -120,11 +133,18 @@ SLController::SLController(QWidget *parent)
     connect(ui->htmlColorDefaultsButton, &QPushButton::clicked, this, &SLController::setHTMLColorsToDefault);
     connect(ui->htmlSetUpLinkingButton, &QPushButton::clicked, this, &SLController::setUpHTMLLinking);
     connect(ui->dtDefaultEncodingButton, &QPushButton::clicked, this, &SLController::setDTEncodingToDefault);
+    setUpLibraryControls();
 
-    // The library comes first: its search may ask the user, or end the application before anything shows.
-    m_XMLAccess = std::make_unique<XMLAccessor>();
-    if (UserInteraction::current().isTerminating())
-        return;
+    // The library comes first: its search may ask the user, or end the application before anything shows. A
+    // library named on the command line is opened as it is, without any search.
+    if (libraryPath.isEmpty()) {
+        m_XMLAccess = std::make_unique<XMLAccessor>();
+        if (UserInteraction::current().isTerminating())
+            return;
+    } else {
+        m_XMLAccess = std::make_unique<XMLAccessor>(QString());
+        m_XMLAccess->open(libraryPath);
+    }
 
     // The sheet's double-click and drag settings are made with the sheet.
     s_mainController = this;
@@ -133,6 +153,44 @@ SLController::SLController(QWidget *parent)
     activateWindow();
     setUpControls();
     applyAlbumBasedRule(isOn(ui->htmlAlbumBasedExportButton));
+    if (!m_XMLAccess->hasDocument())
+        reportUnreadableLibrary(libraryPath.isEmpty() ? m_XMLAccess->dataFilePath() : libraryPath);
+}
+
+void SLController::setUpLibraryControls()
+{
+    // Made here rather than in the form, which the format tabs share.
+    auto *openAction = new QAction(u"&Open Library\u2026"_s, this);
+    openAction->setObjectName(u"openAction"_s);
+    openAction->setShortcut(QKeySequence::Open);
+    connect(openAction, &QAction::triggered, this, &SLController::chooseLibrary);
+    m_recentMenu = new QMenu(u"Open &Recent"_s, this);
+    m_recentMenu->setObjectName(u"openRecentMenu"_s);
+    ui->fileMenu->insertAction(ui->exportAction, openAction);
+    ui->fileMenu->insertMenu(ui->exportAction, m_recentMenu);
+    ui->fileMenu->insertSeparator(ui->exportAction);
+
+    m_summaryLabel = new QLabel(this);
+    m_summaryLabel->setObjectName(u"playlistSummaryLabel"_s);
+    m_summaryLabel->setEnabled(false); // the dimmed look of a caption
+    ui->mainLayout->insertWidget(ui->mainLayout->indexOf(ui->playlistRow) + 1, m_summaryLabel);
+    connect(ui->playlistPopUp, &QComboBox::currentIndexChanged, this, &SLController::showPlaylistSummary);
+
+    m_libraryStatus = new QLabel(this);
+    m_libraryStatus->setObjectName(u"libraryStatusLabel"_s);
+    m_exportStatus = new QLabel(this);
+    m_exportStatus->setObjectName(u"exportStatusLabel"_s);
+    m_showInFolderButton = new QPushButton(Localization::localizedString("ShowInFolder"_L1), this);
+    m_showInFolderButton->setObjectName(u"showInFolderButton"_s);
+    m_showInFolderButton->setFlat(true);
+    connect(m_showInFolderButton, &QPushButton::clicked, this, &SLController::showExportFolder);
+    statusBar()->addWidget(m_libraryStatus, 1);
+    statusBar()->addPermanentWidget(m_exportStatus);
+    statusBar()->addPermanentWidget(m_showInFolderButton);
+    m_exportStatus->hide();
+    m_showInFolderButton->hide();
+
+    setAcceptDrops(true);
 }
 
 SLController::~SLController()
@@ -196,7 +254,6 @@ void SLController::setUpControls()
     m_sheet->reloadTables();
 
     fillPlaylistPopUp();
-    ui->exportButton->setEnabled(true);
 
     m_controlsLoaded = true;
 }
@@ -241,6 +298,89 @@ void SLController::fillPlaylistPopUp()
     ui->playlistPopUp->addItems(ExportFlow::popUpTitles(m_XMLAccess->getPlaylistNames()));
     if (ui->playlistPopUp->count() > 0)
         ui->playlistPopUp->setCurrentIndex(0);
+    showLibraryState();
+}
+
+void SLController::showLibraryState()
+{
+    const bool hasPlaylists = ui->playlistPopUp->count() > 0;
+    ui->playlistPopUp->setPlaceholderText(
+        Localization::localizedString(m_XMLAccess->hasDocument() ? "NoPlaylists"_L1 : "NoLibraryOpen"_L1));
+    ui->playlistPopUp->setEnabled(hasPlaylists);
+    ui->exportButton->setEnabled(hasPlaylists);
+    ui->exportAction->setEnabled(hasPlaylists);
+    ui->reloadAction->setEnabled(!m_XMLAccess->dataFilePath().isEmpty());
+    m_libraryStatus->setText(m_XMLAccess->hasDocument()
+            ? StatusTexts::libraryStatus(m_XMLAccess->dataFilePath(), m_XMLAccess->songCount())
+            : Localization::localizedString("NoLibraryOpen"_L1));
+    showPlaylistSummary();
+    rebuildRecentMenu();
+}
+
+void SLController::showPlaylistSummary()
+{
+    if (!m_summaryLabel || !m_XMLAccess)
+        return;
+    const std::optional<Playlist> playlist = ui->playlistPopUp->currentIndex() < 0
+        ? std::nullopt
+        : m_XMLAccess->getPlaylist(ui->playlistPopUp->currentText());
+    m_summaryLabel->setText(playlist ? StatusTexts::playlistSummary(*playlist) : QString());
+}
+
+void SLController::rebuildRecentMenu()
+{
+    m_recentMenu->clear();
+    for (const QString &path : XMLAccessor::recentLibraries()) {
+        QAction *item = m_recentMenu->addAction(path);
+        connect(item, &QAction::triggered, this, [this, path] { openLibrary(path); });
+    }
+    m_recentMenu->setEnabled(!m_recentMenu->isEmpty());
+}
+
+void SLController::chooseLibrary()
+{
+    UserInteraction::OpenFileRequest request;
+    request.title = Localization::localizedString("ChooseLibraryTitle"_L1);
+    const QString current = m_XMLAccess->dataFilePath();
+    request.startFolder
+        = current.isEmpty() ? PathUtils::homeDirectory() : PathUtils::stringByDeletingLastPathComponent(current);
+    request.nameFilters
+        = { Localization::localizedString("LibraryFileFilter"_L1), Localization::localizedString("AllFilesFilter"_L1) };
+    if (const std::optional<QString> chosen = UserInteraction::current().chooseFileToOpen(request))
+        openLibrary(*chosen);
+}
+
+bool SLController::openLibrary(const QString &fileOrFolder)
+{
+    if (!m_XMLAccess->open(fileOrFolder)) {
+        reportUnreadableLibrary(fileOrFolder);
+        return false;
+    }
+    fillPlaylistPopUp();
+    return true;
+}
+
+void SLController::reportUnreadableLibrary(const QString &path)
+{
+    UserInteraction::current().runCriticalAlert(Localization::localizedString("UnreadableLibraryTitle"_L1),
+        Localization::localizedString("UnreadableLibraryText"_L1).arg(path, m_XMLAccess->readError()),
+        Localization::localizedString("OKButtonText"_L1));
+}
+
+void SLController::dragEnterEvent(QDragEnterEvent *event)
+{
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (urls.size() == 1 && urls.first().isLocalFile())
+        event->acceptProposedAction();
+}
+
+void SLController::dropEvent(QDropEvent *event)
+{
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (urls.size() != 1 || !urls.first().isLocalFile())
+        return;
+    event->acceptProposedAction();
+    openLibrary(urls.first().toLocalFile());
 }
 
 void SLController::applyAlbumBasedRule(bool albumBased)
@@ -290,8 +430,29 @@ void SLController::savePanelDidEnd(const std::optional<QString> &chosenPath)
 {
     if (!chosenPath)
         return;
-    ExportFlow::finishExport(*m_XMLAccess, ui->playlistPopUp->currentText(), ui->mainTabView->currentIndex(),
-        isOn(ui->htmlAlbumBasedExportButton), *chosenPath);
+    const int tab = ui->mainTabView->currentIndex();
+    const ExportFormat *format = ExportFormat::forTab(tab);
+    const bool pageSet = format && format->writesPageSet;
+    const QList<StatusTexts::FileStamp> before = StatusTexts::stampExportTargets(*chosenPath, pageSet);
+    ExportFlow::finishExport(
+        *m_XMLAccess, ui->playlistPopUp->currentText(), tab, isOn(ui->htmlAlbumBasedExportButton), *chosenPath);
+    // A failure has said so in its alert; the status bar only ever tells what is on disk now.
+    showExportResult(StatusTexts::writtenSince(before), pageSet);
+}
+
+void SLController::showExportResult(const QStringList &written, bool pageSet)
+{
+    const QString message = StatusTexts::wroteMessage(written, pageSet);
+    m_lastExportFolder = written.isEmpty() ? QString() : PathUtils::stringByDeletingLastPathComponent(written.first());
+    m_exportStatus->setText(message);
+    m_exportStatus->setVisible(!message.isEmpty());
+    m_showInFolderButton->setVisible(!message.isEmpty());
+}
+
+void SLController::showExportFolder()
+{
+    if (!m_lastExportFolder.isEmpty())
+        QDesktopServices::openUrl(QUrl::fromLocalFile(m_lastExportFolder));
 }
 
 void SLController::setHTMLColorsToDefault()
@@ -329,6 +490,8 @@ void SLController::refreshLibrarySelector()
     if (UserInteraction::current().isTerminating())
         return;
     fillPlaylistPopUp();
+    if (!m_XMLAccess->hasDocument())
+        reportUnreadableLibrary(m_XMLAccess->dataFilePath());
 }
 
 void SLController::addField()
