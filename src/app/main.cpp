@@ -5,6 +5,8 @@
 #include "gui/WidgetInteraction.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
+#include <QFileInfo>
 #include <QIcon>
 #include <cstdio>
 
@@ -37,6 +39,16 @@ int main(int argc, char *argv[])
     QApplication::setDesktopFileName(u"setlistry"_s);
     QApplication::setWindowIcon(QIcon(u":/icons/setlistry-256.png"_s));
 
+    QCommandLineParser parser;
+    parser.setApplicationDescription(u"Publishes the playlists of an iTunes library."_s);
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addPositionalArgument(u"file"_s, u"The library file to open instead of searching for one."_s, u"[file]"_s);
+    parser.process(app);
+    // Stored for the next start, so it must not depend on the folder this one was started in.
+    const QStringList files = parser.positionalArguments();
+    const QString libraryPath = files.isEmpty() ? QString() : QFileInfo(files.first()).absoluteFilePath();
+
     // The user's own settings file, and its defaults registered, before the window reads a setting. The main
     // export choices are the controller's, installed when it wakes.
     UserDefaults store(UserDefaults::defaultFilePath());
@@ -46,7 +58,7 @@ int main(int argc, char *argv[])
 
     int status = 0;
     {
-        SLController controller;
+        SLController controller(nullptr, libraryPath);
         // Quitting in the library search ends here, before the controls were loaded: nothing is stored.
         if (!interaction.isTerminating()) {
             interaction.setMainWindow(&controller);

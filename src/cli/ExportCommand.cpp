@@ -525,7 +525,7 @@ int run(const ExportOptions &options)
     std::optional<XMLAccessor> held;
     const XMLAccessor &library = held.emplace(*libraryPath);
     if (!library.hasDocument()) {
-        printError(u"cannot read the library "_s + *libraryPath + u" (not an XML property list)"_s);
+        printError(u"cannot read the library "_s + *libraryPath + u" ("_s + library.readError() + u')');
         return Failure;
     }
 

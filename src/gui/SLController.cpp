@@ -6,9 +6,12 @@
 #include "core/export/Common.h"
 #include "core/export/PlayerPlaylistSettings.h"
 #include "core/flow/ExportFlow.h"
+#include "core/flow/ExportFormat.h"
 #include "core/flow/PlayerPlaylistPreview.h"
+#include "core/flow/StatusTexts.h"
 #include "core/library/XMLAccessor.h"
 #include "core/platform/Localization.h"
+#include "core/platform/PathUtils.h"
 #include "core/platform/UserDefaults.h"
 #include "core/platform/UserInteraction.h"
 #include "core/settings/Preferences.h"
@@ -18,11 +21,19 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDesktopServices>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
 #include <QPointer>
+#include <QPushButton>
 #include <QStatusBar>
 #include <QTableWidget>
+#include <QUrl>
 
 using namespace Qt::StringLiterals;
 
@@ -224,7 +235,7 @@ void SLController::initialize()
     s.watchFile(settingsChangedOnDisk);
 }
 
-SLController::SLController(QWidget *parent)
+SLController::SLController(QWidget *parent, const QString &libraryPath)
     : QMainWindow(parent)
     , ui(std::make_unique<Ui::SLController>())
 {
@@ -248,11 +259,18 @@ SLController::SLController(QWidget *parent)
     connect(ui->htmlSetUpLinkingButton, &QPushButton::clicked, this, &SLController::setUpHTMLLinking);
     connect(ui->dtDefaultEncodingButton, &QPushButton::clicked, this, &SLController::setDTEncodingToDefault);
     connect(ui->dtDelimiterPopUp, &QComboBox::currentIndexChanged, this, &SLController::applyDelimiterRule);
+    setUpLibraryControls();
 
-    // The library comes first: its search may ask the user, or end the application before anything shows.
-    m_XMLAccess = std::make_unique<XMLAccessor>();
-    if (UserInteraction::current().isTerminating())
-        return;
+    // The library comes first: its search may ask the user, or end the application before anything shows. A
+    // library named on the command line is opened as it is, without any search.
+    if (libraryPath.isEmpty()) {
+        m_XMLAccess = std::make_unique<XMLAccessor>();
+        if (UserInteraction::current().isTerminating())
+            return;
+    } else {
+        m_XMLAccess = std::make_unique<XMLAccessor>(QString());
+        m_XMLAccess->open(libraryPath);
+    }
 
     // The sheet's double-click and drag settings are made with the sheet.
     s_mainController = this;
@@ -262,6 +280,44 @@ SLController::SLController(QWidget *parent)
     setUpControls();
     applyAlbumBasedRule(isOn(ui->htmlAlbumBasedExportButton));
     applyDelimiterRule(ui->dtDelimiterPopUp->currentIndex());
+    if (!m_XMLAccess->hasDocument())
+        reportUnreadableLibrary(libraryPath.isEmpty() ? m_XMLAccess->dataFilePath() : libraryPath);
+}
+
+void SLController::setUpLibraryControls()
+{
+    // Made here rather than in the form, which the format tabs share.
+    auto *openAction = new QAction(u"&Open Library\u2026"_s, this);
+    openAction->setObjectName(u"openAction"_s);
+    openAction->setShortcut(QKeySequence::Open);
+    connect(openAction, &QAction::triggered, this, &SLController::chooseLibrary);
+    m_recentMenu = new QMenu(u"Open &Recent"_s, this);
+    m_recentMenu->setObjectName(u"openRecentMenu"_s);
+    ui->fileMenu->insertAction(ui->exportAction, openAction);
+    ui->fileMenu->insertMenu(ui->exportAction, m_recentMenu);
+    ui->fileMenu->insertSeparator(ui->exportAction);
+
+    m_summaryLabel = new QLabel(this);
+    m_summaryLabel->setObjectName(u"playlistSummaryLabel"_s);
+    m_summaryLabel->setEnabled(false); // the dimmed look of a caption
+    ui->mainLayout->insertWidget(ui->mainLayout->indexOf(ui->playlistRow) + 1, m_summaryLabel);
+    connect(ui->playlistPopUp, &QComboBox::currentIndexChanged, this, &SLController::showPlaylistSummary);
+
+    m_libraryStatus = new QLabel(this);
+    m_libraryStatus->setObjectName(u"libraryStatusLabel"_s);
+    m_exportStatus = new QLabel(this);
+    m_exportStatus->setObjectName(u"exportStatusLabel"_s);
+    m_showInFolderButton = new QPushButton(Localization::localizedString("ShowInFolder"_L1), this);
+    m_showInFolderButton->setObjectName(u"showInFolderButton"_s);
+    m_showInFolderButton->setFlat(true);
+    connect(m_showInFolderButton, &QPushButton::clicked, this, &SLController::showExportFolder);
+    statusBar()->addWidget(m_libraryStatus, 1);
+    statusBar()->addPermanentWidget(m_exportStatus);
+    statusBar()->addPermanentWidget(m_showInFolderButton);
+    m_exportStatus->hide();
+    m_showInFolderButton->hide();
+
+    setAcceptDrops(true);
 }
 
 SLController::~SLController()
@@ -334,7 +390,6 @@ void SLController::setUpControls()
     m_sheet->reloadTables();
 
     fillPlaylistPopUp();
-    ui->exportButton->setEnabled(true);
 
     m_controlsLoaded = true;
     updatePlayerPlaylistPreview();
@@ -359,6 +414,89 @@ void SLController::fillPlaylistPopUp()
     ui->playlistPopUp->addItems(ExportFlow::popUpTitles(m_XMLAccess->getPlaylistNames()));
     if (ui->playlistPopUp->count() > 0)
         ui->playlistPopUp->setCurrentIndex(0);
+    showLibraryState();
+}
+
+void SLController::showLibraryState()
+{
+    const bool hasPlaylists = ui->playlistPopUp->count() > 0;
+    ui->playlistPopUp->setPlaceholderText(
+        Localization::localizedString(m_XMLAccess->hasDocument() ? "NoPlaylists"_L1 : "NoLibraryOpen"_L1));
+    ui->playlistPopUp->setEnabled(hasPlaylists);
+    ui->exportButton->setEnabled(hasPlaylists);
+    ui->exportAction->setEnabled(hasPlaylists);
+    ui->reloadAction->setEnabled(!m_XMLAccess->dataFilePath().isEmpty());
+    m_libraryStatus->setText(m_XMLAccess->hasDocument()
+            ? StatusTexts::libraryStatus(m_XMLAccess->dataFilePath(), m_XMLAccess->songCount())
+            : Localization::localizedString("NoLibraryOpen"_L1));
+    showPlaylistSummary();
+    rebuildRecentMenu();
+}
+
+void SLController::showPlaylistSummary()
+{
+    if (!m_summaryLabel || !m_XMLAccess)
+        return;
+    const std::optional<Playlist> playlist = ui->playlistPopUp->currentIndex() < 0
+        ? std::nullopt
+        : m_XMLAccess->getPlaylist(ui->playlistPopUp->currentText());
+    m_summaryLabel->setText(playlist ? StatusTexts::playlistSummary(*playlist) : QString());
+}
+
+void SLController::rebuildRecentMenu()
+{
+    m_recentMenu->clear();
+    for (const QString &path : XMLAccessor::recentLibraries()) {
+        QAction *item = m_recentMenu->addAction(path);
+        connect(item, &QAction::triggered, this, [this, path] { openLibrary(path); });
+    }
+    m_recentMenu->setEnabled(!m_recentMenu->isEmpty());
+}
+
+void SLController::chooseLibrary()
+{
+    UserInteraction::OpenFileRequest request;
+    request.title = Localization::localizedString("ChooseLibraryTitle"_L1);
+    const QString current = m_XMLAccess->dataFilePath();
+    request.startFolder
+        = current.isEmpty() ? PathUtils::homeDirectory() : PathUtils::stringByDeletingLastPathComponent(current);
+    request.nameFilters
+        = { Localization::localizedString("LibraryFileFilter"_L1), Localization::localizedString("AllFilesFilter"_L1) };
+    if (const std::optional<QString> chosen = UserInteraction::current().chooseFileToOpen(request))
+        openLibrary(*chosen);
+}
+
+bool SLController::openLibrary(const QString &fileOrFolder)
+{
+    if (!m_XMLAccess->open(fileOrFolder)) {
+        reportUnreadableLibrary(fileOrFolder);
+        return false;
+    }
+    fillPlaylistPopUp();
+    return true;
+}
+
+void SLController::reportUnreadableLibrary(const QString &path)
+{
+    UserInteraction::current().runCriticalAlert(Localization::localizedString("UnreadableLibraryTitle"_L1),
+        Localization::localizedString("UnreadableLibraryText"_L1).arg(path, m_XMLAccess->readError()),
+        Localization::localizedString("OKButtonText"_L1));
+}
+
+void SLController::dragEnterEvent(QDragEnterEvent *event)
+{
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (urls.size() == 1 && urls.first().isLocalFile())
+        event->acceptProposedAction();
+}
+
+void SLController::dropEvent(QDropEvent *event)
+{
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (urls.size() != 1 || !urls.first().isLocalFile())
+        return;
+    event->acceptProposedAction();
+    openLibrary(urls.first().toLocalFile());
 }
 
 void SLController::applyAlbumBasedRule(bool albumBased)
@@ -413,190 +551,211 @@ void SLController::savePanelDidEnd(const std::optional<QString> &chosenPath)
 {
     if (!chosenPath)
         return;
-    const std::optional<ExportFormat::Outcome> outcome
-        = ExportFlow::finishExport(*m_XMLAccess, ui->playlistPopUp->currentText(), ui->mainTabView->currentIndex(),
-            isOn(ui->htmlAlbumBasedExportButton), *chosenPath);
+    const int tab = ui->mainTabView->currentIndex();
+    const ExportFormat *format = ExportFormat::forTab(tab);
+    const bool pageSet = format && format->writesPageSet;
+    const QList<StatusTexts::FileStamp> before = StatusTexts::stampExportTargets(*chosenPath, pageSet);
+    const std::optional<ExportFormat::Outcome> outcome = ExportFlow::finishExport(
+        *m_XMLAccess, ui->playlistPopUp->currentText(), tab, isOn(ui->htmlAlbumBasedExportButton), *chosenPath);
+    // A failure has said so in its alert; the status bar only ever tells what is on disk now.
+    showExportResult(StatusTexts::writtenSince(before), pageSet);
     // Told where it does not stop the user: a skipped song must not go unseen, but needs no answer.
     if (outcome && !outcome->summary.isEmpty())
         statusBar()->showMessage(outcome->summary);
 }
 
-void SLController::setUpPlayerPlaylistTab()
+void SLController::showExportResult(const QStringList &written, bool pageSet)
 {
-    for (const ControlBinding &row : controlBindings(*ui, *m_sheet)) {
-        if (row.binding != Binding::PopUpByWord)
-            continue;
-        QComboBox *const popUp = controlOf<QComboBox>(row);
-        for (const PlayerPlaylistSettings::Choice &choice : PlayerPlaylistSettings::choicesFor(row.key))
-            popUp->addItem(Localization::localizedString(choice.title), QString(choice.word));
-        connect(popUp, &QComboBox::currentIndexChanged, this, &SLController::updatePlayerPlaylistPreview);
-    }
-    QTableWidget *const table = ui->ppMappingTable;
-    table->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
-    ui->ppPreviewTable->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
-    connect(table, &QTableWidget::itemChanged, this, &SLController::updatePlayerPlaylistPreview);
-    connect(ui->ppPlaylistDirField, &QLineEdit::textChanged, this, &SLController::updatePlayerPlaylistPreview);
-    connect(ui->playlistPopUp, &QComboBox::currentTextChanged, this, &SLController::updatePlayerPlaylistPreview);
-    connect(ui->ppAddMappingButton, &QPushButton::clicked, this, &SLController::addMapping);
-    connect(ui->ppRemoveMappingButton, &QPushButton::clicked, this, &SLController::removeMapping);
-    connect(ui->ppMoveUpButton, &QPushButton::clicked, this, [this] { moveMapping(-1); });
-    connect(ui->ppMoveDownButton, &QPushButton::clicked, this, [this] { moveMapping(1); });
-    connect(
-        table->selectionModel(), &QItemSelectionModel::currentRowChanged, this, &SLController::updateMappingButtons);
-    updateMappingButtons();
+    const QString message = StatusTexts::wroteMessage(written, pageSet);
+    m_lastExportFolder = written.isEmpty() ? QString() : PathUtils::stringByDeletingLastPathComponent(written.first());
+    m_exportStatus->setText(message);
+    m_exportStatus->setVisible(!message.isEmpty());
+    m_showInFolderButton->setVisible(!message.isEmpty());
 }
 
-void SLController::addMapping()
+void SLController::showExportFolder()
 {
-    QTableWidget *const table = ui->ppMappingTable;
-    // The first rule most libraries want starts at the library's own music folder.
-    const QString from = table->rowCount() == 0 && m_XMLAccess
-        ? PlayerPlaylistPreview::offeredMappingFrom(m_XMLAccess->musicFolder())
-        : QString();
-    const int row = table->rowCount();
+    if (!m_lastExportFolder.isEmpty())
+        QDesktopServices::openUrl(QUrl::fromLocalFile(m_lastExportFolder));
+
+    void SLController::setUpPlayerPlaylistTab()
     {
-        const QSignalBlocker quiet(table);
-        table->insertRow(row);
-        setRow(table, row, from, QString());
+        for (const ControlBinding &row : controlBindings(*ui, *m_sheet)) {
+            if (row.binding != Binding::PopUpByWord)
+                continue;
+            QComboBox *const popUp = controlOf<QComboBox>(row);
+            for (const PlayerPlaylistSettings::Choice &choice : PlayerPlaylistSettings::choicesFor(row.key))
+                popUp->addItem(Localization::localizedString(choice.title), QString(choice.word));
+            connect(popUp, &QComboBox::currentIndexChanged, this, &SLController::updatePlayerPlaylistPreview);
+        }
+        QTableWidget *const table = ui->ppMappingTable;
+        table->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+        ui->ppPreviewTable->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+        connect(table, &QTableWidget::itemChanged, this, &SLController::updatePlayerPlaylistPreview);
+        connect(ui->ppPlaylistDirField, &QLineEdit::textChanged, this, &SLController::updatePlayerPlaylistPreview);
+        connect(ui->playlistPopUp, &QComboBox::currentTextChanged, this, &SLController::updatePlayerPlaylistPreview);
+        connect(ui->ppAddMappingButton, &QPushButton::clicked, this, &SLController::addMapping);
+        connect(ui->ppRemoveMappingButton, &QPushButton::clicked, this, &SLController::removeMapping);
+        connect(ui->ppMoveUpButton, &QPushButton::clicked, this, [this] { moveMapping(-1); });
+        connect(ui->ppMoveDownButton, &QPushButton::clicked, this, [this] { moveMapping(1); });
+        connect(table->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            &SLController::updateMappingButtons);
+        updateMappingButtons();
     }
-    table->setCurrentCell(row, from.isEmpty() ? 0 : 1);
-    table->setFocus();
-    table->editItem(table->currentItem());
-    updatePlayerPlaylistPreview();
-}
 
-void SLController::removeMapping()
-{
-    QTableWidget *const table = ui->ppMappingTable;
-    const int row = table->currentRow();
-    if (row < 0)
-        return;
-    table->removeRow(row);
-    if (table->rowCount() > 0)
-        table->setCurrentCell(qMin(row, table->rowCount() - 1), 0);
-    updateMappingButtons();
-    updatePlayerPlaylistPreview();
-}
-
-void SLController::moveMapping(int by)
-{
-    QTableWidget *const table = ui->ppMappingTable;
-    const int row = table->currentRow();
-    const int to = row + by;
-    if (row < 0 || to < 0 || to >= table->rowCount())
-        return;
+    void SLController::addMapping()
     {
-        const QSignalBlocker quiet(table);
-        const QString from = cellText(table, row, 0);
-        const QString target = cellText(table, row, 1);
-        setRow(table, row, cellText(table, to, 0), cellText(table, to, 1));
-        setRow(table, to, from, target);
+        QTableWidget *const table = ui->ppMappingTable;
+        // The first rule most libraries want starts at the library's own music folder.
+        const QString from = table->rowCount() == 0 && m_XMLAccess
+            ? PlayerPlaylistPreview::offeredMappingFrom(m_XMLAccess->musicFolder())
+            : QString();
+        const int row = table->rowCount();
+        {
+            const QSignalBlocker quiet(table);
+            table->insertRow(row);
+            setRow(table, row, from, QString());
+        }
+        table->setCurrentCell(row, from.isEmpty() ? 0 : 1);
+        table->setFocus();
+        table->editItem(table->currentItem());
+        updatePlayerPlaylistPreview();
     }
-    table->setCurrentCell(to, table->currentColumn() < 0 ? 0 : table->currentColumn());
-    updatePlayerPlaylistPreview();
-}
 
-void SLController::updateMappingButtons()
-{
-    const QTableWidget *table = ui->ppMappingTable;
-    const int row = table->currentRow();
-    ui->ppRemoveMappingButton->setEnabled(row >= 0);
-    ui->ppMoveUpButton->setEnabled(row > 0);
-    ui->ppMoveDownButton->setEnabled(row >= 0 && row + 1 < table->rowCount());
-}
+    void SLController::removeMapping()
+    {
+        QTableWidget *const table = ui->ppMappingTable;
+        const int row = table->currentRow();
+        if (row < 0)
+            return;
+        table->removeRow(row);
+        if (table->rowCount() > 0)
+            table->setCurrentCell(qMin(row, table->rowCount() - 1), 0);
+        updateMappingButtons();
+        updatePlayerPlaylistPreview();
+    }
 
-void SLController::updatePlayerPlaylistPreview()
-{
-    updateMappingButtons();
-    if (!m_controlsLoaded || !m_XMLAccess)
-        return;
-    // The controls as they stand, read the way the export reads the stored settings.
-    UserDefaults scratch;
-    Preferences::registerDefaults(scratch);
-    for (const ControlBinding &row : controlBindings(*ui, *m_sheet)) {
-        if (row.key.startsWith("PlayerPlaylist"_L1))
-            storeControl(row, scratch);
+    void SLController::moveMapping(int by)
+    {
+        QTableWidget *const table = ui->ppMappingTable;
+        const int row = table->currentRow();
+        const int to = row + by;
+        if (row < 0 || to < 0 || to >= table->rowCount())
+            return;
+        {
+            const QSignalBlocker quiet(table);
+            const QString from = cellText(table, row, 0);
+            const QString target = cellText(table, row, 1);
+            setRow(table, row, cellText(table, to, 0), cellText(table, to, 1));
+            setRow(table, to, from, target);
+        }
+        table->setCurrentCell(to, table->currentColumn() < 0 ? 0 : table->currentColumn());
+        updatePlayerPlaylistPreview();
     }
-    QTableWidget *const table = ui->ppPreviewTable;
-    const std::optional<Playlist> playlist = m_XMLAccess->getPlaylist(ui->playlistPopUp->currentText());
-    if (!playlist) {
-        table->setRowCount(0);
-        ui->ppPreviewSummaryLabel->clear();
-        return;
-    }
-    const PlayerPlaylistPreview preview
-        = PlayerPlaylistPreview::of(*playlist, PlayerPlaylistSettings::optionsFrom(scratch), previewRows);
-    table->setRowCount(int(preview.rows.size()));
-    for (int row = 0; row < int(preview.rows.size()); ++row) {
-        const PlayerPlaylistPreview::Row &r = preview.rows[row];
-        setRow(table, row, r.before.isEmpty() ? Localization::localizedString("(no file)"_L1) : r.before,
-            r.after.isEmpty() ? Localization::localizedString("(skipped)"_L1) : r.after);
-    }
-    ui->ppPreviewSummaryLabel->setText(preview.report.summary());
-}
 
-void SLController::setHTMLColorsToDefault()
-{
-    // Stored at once, unlike every other change in the window.
-    const QList<ControlBinding> bindings = controlBindings(*ui, *m_sheet);
-    UserDefaults::Group group(store());
-    for (const ExportFlow::ColorDefault &colorDefault : ExportFlow::colorDefaults()) {
-        const QString key(colorDefault.key);
-        store().setObject(QString(colorDefault.value), key);
-        for (const ControlBinding &row : bindings) {
-            if (row.key == colorDefault.key)
-                controlOf<ColorWell>(row)->setColor(Common::RGBStringToNSColor(store().stringForKey(key)));
+    void SLController::updateMappingButtons()
+    {
+        const QTableWidget *table = ui->ppMappingTable;
+        const int row = table->currentRow();
+        ui->ppRemoveMappingButton->setEnabled(row >= 0);
+        ui->ppMoveUpButton->setEnabled(row > 0);
+        ui->ppMoveDownButton->setEnabled(row >= 0 && row + 1 < table->rowCount());
+    }
+
+    void SLController::updatePlayerPlaylistPreview()
+    {
+        updateMappingButtons();
+        if (!m_controlsLoaded || !m_XMLAccess)
+            return;
+        // The controls as they stand, read the way the export reads the stored settings.
+        UserDefaults scratch;
+        Preferences::registerDefaults(scratch);
+        for (const ControlBinding &row : controlBindings(*ui, *m_sheet)) {
+            if (row.key.startsWith("PlayerPlaylist"_L1))
+                storeControl(row, scratch);
+        }
+        QTableWidget *const table = ui->ppPreviewTable;
+        const std::optional<Playlist> playlist = m_XMLAccess->getPlaylist(ui->playlistPopUp->currentText());
+        if (!playlist) {
+            table->setRowCount(0);
+            ui->ppPreviewSummaryLabel->clear();
+            return;
+        }
+        const PlayerPlaylistPreview preview
+            = PlayerPlaylistPreview::of(*playlist, PlayerPlaylistSettings::optionsFrom(scratch), previewRows);
+        table->setRowCount(int(preview.rows.size()));
+        for (int row = 0; row < int(preview.rows.size()); ++row) {
+            const PlayerPlaylistPreview::Row &r = preview.rows[row];
+            setRow(table, row, r.before.isEmpty() ? Localization::localizedString("(no file)"_L1) : r.before,
+                r.after.isEmpty() ? Localization::localizedString("(skipped)"_L1) : r.after);
+        }
+        ui->ppPreviewSummaryLabel->setText(preview.report.summary());
+    }
+
+    void SLController::setHTMLColorsToDefault()
+    {
+        // Stored at once, unlike every other change in the window.
+        const QList<ControlBinding> bindings = controlBindings(*ui, *m_sheet);
+        UserDefaults::Group group(store());
+        for (const ExportFlow::ColorDefault &colorDefault : ExportFlow::colorDefaults()) {
+            const QString key(colorDefault.key);
+            store().setObject(QString(colorDefault.value), key);
+            for (const ControlBinding &row : bindings) {
+                if (row.key == colorDefault.key)
+                    controlOf<ColorWell>(row)->setColor(Common::RGBStringToNSColor(store().stringForKey(key)));
+            }
         }
     }
-}
 
-void SLController::setUpHTMLLinking()
-{
-    PrefsPanel::sharedInstance().setCurrentPlaylist(
-        m_XMLAccess->getPlaylist(ui->playlistPopUp->currentText()), m_XMLAccess->musicFolder());
-    PrefsPanel::sharedInstance().showLinksPanel();
-}
+    void SLController::setUpHTMLLinking()
+    {
+        PrefsPanel::sharedInstance().setCurrentPlaylist(
+            m_XMLAccess->getPlaylist(ui->playlistPopUp->currentText()), m_XMLAccess->musicFolder());
+        PrefsPanel::sharedInstance().showLinksPanel();
+    }
 
-void SLController::setDTEncodingToDefault()
-{
-    ui->dtEncodingPopUp->setCurrentIndex(0);
-}
+    void SLController::setDTEncodingToDefault()
+    {
+        ui->dtEncodingPopUp->setCurrentIndex(0);
+    }
 
-void SLController::showPrefs()
-{
-    PrefsPanel::sharedInstance().setCurrentPlaylist(
-        m_XMLAccess->getPlaylist(ui->playlistPopUp->currentText()), m_XMLAccess->musicFolder());
-    PrefsPanel::sharedInstance().showPanel();
-}
+    void SLController::showPrefs()
+    {
+        PrefsPanel::sharedInstance().setCurrentPlaylist(
+            m_XMLAccess->getPlaylist(ui->playlistPopUp->currentText()), m_XMLAccess->musicFolder());
+        PrefsPanel::sharedInstance().showPanel();
+    }
 
-void SLController::refreshLibrarySelector()
-{
-    m_XMLAccess->loadData();
-    if (UserInteraction::current().isTerminating())
-        return;
-    fillPlaylistPopUp();
-}
+    void SLController::refreshLibrarySelector()
+    {
+        m_XMLAccess->loadData();
+        if (UserInteraction::current().isTerminating())
+            return;
+        fillPlaylistPopUp();
+        if (!m_XMLAccess->hasDocument())
+            reportUnreadableLibrary(m_XMLAccess->dataFilePath());
+    }
 
-void SLController::addField()
-{
-    m_sheet->addField();
-}
+    void SLController::addField()
+    {
+        m_sheet->addField();
+    }
 
-void SLController::removeField()
-{
-    m_sheet->removeField();
-}
+    void SLController::removeField()
+    {
+        m_sheet->removeField();
+    }
 
-void SLController::applicationWillTerminate()
-{
-    saveControlStates();
-}
+    void SLController::applicationWillTerminate()
+    {
+        saveControlStates();
+    }
 
-void SLController::showAbout()
-{
-    UserInteraction::current().showAbout(u"About Setlistry"_s,
-        u"<h3>Setlistry "_s + QCoreApplication::applicationVersion()
-            + u"</h3><p>Publishes the playlists of your iTunes library as HTML pages, delimited text, "
-              u"M3U playlists and QuickTime Streaming Server playlists.</p>"
-              u"<p>Setlistry only reads the library file; it never changes it.</p>"_s);
-}
+    void SLController::showAbout()
+    {
+        UserInteraction::current().showAbout(u"About Setlistry"_s,
+            u"<h3>Setlistry "_s + QCoreApplication::applicationVersion()
+                + u"</h3><p>Publishes the playlists of your iTunes library as HTML pages, delimited text, "
+                  u"M3U playlists and QuickTime Streaming Server playlists.</p>"
+                  u"<p>Setlistry only reads the library file; it never changes it.</p>"_s);
+    }

@@ -9,6 +9,9 @@
 
 class FieldSelectionSheet;
 class QComboBox;
+class QLabel;
+class QMenu;
+class QPushButton;
 class XMLAccessor;
 namespace Ui {
 class SLController;
@@ -27,8 +30,9 @@ public:
 
     // Wakes the controller: searches and reads the library (which may end the application: check
     // UserInteraction::current().isTerminating() afterwards; nothing else is set up then), shows the window
-    // and loads every control from the settings.
-    explicit SLController(QWidget *parent = nullptr);
+    // and loads every control from the settings. With a `libraryPath` (the command line's file) that library
+    // is opened instead of searching; when it cannot be read the window says why and opens without one.
+    explicit SLController(QWidget *parent = nullptr, const QString &libraryPath = QString());
     ~SLController() override;
 
     // The controller once it has woken; nullptr before.
@@ -64,6 +68,11 @@ public:
     void showPrefs();
     // Reads the library file again and refills the playlist pop-up, selecting the first playlist.
     void refreshLibrarySelector();
+    // File › Open Library…: the chooser, then openLibrary().
+    void chooseLibrary();
+    // Opens the library file (or the folder holding one) and shows its playlists; an unreadable one gives an
+    // alert with the reason and keeps the library open before. Answers whether it was opened.
+    bool openLibrary(const QString &fileOrFolder);
     void addField();
     void removeField();
     // The application is about to quit: the controls are stored.
@@ -81,9 +90,22 @@ public:
     using SheetRunner = std::function<void(FieldSelectionSheet &)>;
     void setFieldSelectionRunner(SheetRunner runner) { m_sheetRunner = std::move(runner); }
 
+protected:
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+
 private:
     void applyAlbumBasedRule(bool albumBased);
     void fillPlaylistPopUp();
+    void setUpLibraryControls();
+    // The pop-up's placeholder, the export controls, the summary, the status bar and the recent menu, after
+    // the library changed.
+    void showLibraryState();
+    void showPlaylistSummary();
+    void rebuildRecentMenu();
+    void reportUnreadableLibrary(const QString &path);
+    void showExportResult(const QStringList &written, bool pageSet);
+    void showExportFolder();
     void showAbout();
     void setUpPlayerPlaylistTab();
     void updateMappingButtons();
@@ -95,4 +117,10 @@ private:
     FieldSelectionSheet *m_sheet = nullptr;
     SheetRunner m_sheetRunner;
     bool m_controlsLoaded = false;
+    QMenu *m_recentMenu = nullptr;
+    QLabel *m_summaryLabel = nullptr;
+    QLabel *m_libraryStatus = nullptr;
+    QLabel *m_exportStatus = nullptr;
+    QPushButton *m_showInFolderButton = nullptr;
+    QString m_lastExportFolder;
 };

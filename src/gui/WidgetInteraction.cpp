@@ -4,12 +4,53 @@
 
 #include <QApplication>
 #include <QColorDialog>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QMessageBox>
 #include <QPushButton>
 
 using namespace Qt::StringLiterals;
+
+namespace {
+
+// A file dialog that also accepts a folder holding one of the marker files, which no mode of QFileDialog does.
+class FileOrFolderDialog : public QFileDialog
+{
+public:
+    FileOrFolderDialog(QWidget *parent, const QString &title, const QString &folder, const QStringList &markers)
+        : QFileDialog(parent, title, folder)
+        , m_markers(markers)
+    {
+    }
+
+    QString chosenFolder() const { return m_chosenFolder; }
+
+    void accept() override
+    {
+        const QStringList files = selectedFiles();
+        // Nothing selected: Open means the folder being shown.
+        const QString first = files.isEmpty() ? directory().absolutePath() : files.first();
+        if (QFileInfo(first).isDir()) {
+            const QDir folder(first);
+            for (const QString &marker : m_markers) {
+                if (QFileInfo(folder.filePath(marker)).isFile()) {
+                    m_chosenFolder = folder.absolutePath();
+                    QDialog::accept();
+                    return;
+                }
+            }
+        }
+        QFileDialog::accept();
+    }
+
+private:
+    QStringList m_markers;
+    QString m_chosenFolder;
+};
+
+} // namespace
 
 QWidget *WidgetInteraction::dialogParent() const
 {
@@ -99,6 +140,24 @@ std::optional<QString> WidgetInteraction::chooseColor(const QString &currentColo
         return std::nullopt;
     // The dialog picks whole 8-bit components, so the six digits lose nothing of the choice.
     return chosen.name(QColor::HexRgb).mid(1);
+}
+
+std::optional<QString> WidgetInteraction::chooseFileToOpen(const OpenFileRequest &request)
+{
+    FileOrFolderDialog dialog(dialogParent(), request.title, request.startFolder, request.folderMarkers);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilters(request.nameFilters);
+    if (!request.folderMarkers.isEmpty())
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    if (!dialog.chosenFolder().isEmpty())
+        return dialog.chosenFolder();
+    const QStringList files = dialog.selectedFiles();
+    if (files.isEmpty())
+        return std::nullopt;
+    return files.first();
 }
 
 void WidgetInteraction::showAbout(const QString &title, const QString &text)

@@ -6,7 +6,7 @@
 #include <QWidget>
 
 // The desktop application's answers: message boxes, the system beep, the folder chooser, a save dialog
-// opened as a sheet on the main window, the colour dialog, the About box, and leaving the event loop.
+// opened as a sheet on the main window, the open dialog, the colour dialog, the About box, and leaving the event loop.
 class WidgetInteraction : public UserInteraction
 {
 public:
@@ -18,6 +18,9 @@ public:
     // The chosen name always ends with the required extension.
     void beginSavePanel(const SavePanelRequest &request, std::function<void(std::optional<QString>)> done) override;
     std::optional<QString> chooseColor(const QString &currentColor, const QString &title) override;
+    // With folder markers the dialog is Qt's own: Open on a folder that holds a marker chooses the folder,
+    // on any other folder it goes into it.
+    std::optional<QString> chooseFileToOpen(const OpenFileRequest &request) override;
     void showAbout(const QString &title, const QString &text) override;
     void terminate() override;
     bool isTerminating() const override { return m_terminating; }

@@ -1,5 +1,7 @@
 #include "ScriptedInteraction.h"
 
+#include <QtGlobal>
+
 namespace {
 
 // The next scripted answer of a queue, or nothing (a cancelled chooser or panel) once the queue is empty.
@@ -19,6 +21,10 @@ UserInteraction::AlertButton ScriptedInteraction::runCriticalAlert(
     const QString &title, const QString &message, const QString &defaultButton, const QString &alternateButton)
 {
     alerts.append({ title, message, defaultButton, alternateButton });
+    // Some alerts come back until the user gives up; a script that never does would hang the test instead of
+    // failing it.
+    if (alerts.size() > 100)
+        qFatal("ScriptedInteraction: more than 100 alerts, the script never leaves a loop");
     if (alertAnswers.empty())
         return AlertButton::Default;
     const AlertButton answer = alertAnswers.front();
@@ -48,6 +54,12 @@ std::optional<QString> ScriptedInteraction::chooseColor(const QString &currentCo
 {
     colorRequests.append({ currentColor, title });
     return takeAnswer(colorAnswers);
+}
+
+std::optional<QString> ScriptedInteraction::chooseFileToOpen(const OpenFileRequest &request)
+{
+    openFileRequests.append(request);
+    return takeAnswer(openFileAnswers);
 }
 
 void ScriptedInteraction::showAbout(const QString &title, const QString &text)

@@ -7,11 +7,26 @@
 #include "core/platform/UserInteraction.h"
 #include "core/settings/Preferences.h"
 
+#include <QFileInfo>
+
 using namespace Qt::StringLiterals;
 
 namespace {
-const QString libraryFileName = u"iTunes Music Library.xml"_s;
+// The iTunes application's own name first; "Library.xml" is what the Music application exports.
+const QString itunesFileName = u"iTunes Music Library.xml"_s;
+const QString exportedFileName = u"Library.xml"_s;
+
+bool isFolder(const QString &path)
+{
+    return QFileInfo(path).isDir();
 }
+
+QStringList placesNamed(const QString &folder)
+{
+    return { PathUtils::stringByStandardizingPath(folder + itunesFileName),
+        PathUtils::stringByStandardizingPath(folder + exportedFileName) };
+}
+} // namespace
 
 XMLAccessor::XMLAccessor()
 {
@@ -26,36 +41,103 @@ XMLAccessor::XMLAccessor(const QString &path)
 
 QString XMLAccessor::musicCandidate()
 {
-    return PathUtils::stringByStandardizingPath(u"~/Music/iTunes/"_s + libraryFileName);
+    return placesNamed(u"~/Music/iTunes/"_s).first();
 }
 
 QString XMLAccessor::documentsCandidate()
 {
-    return PathUtils::stringByStandardizingPath(u"~/Documents/iTunes/"_s + libraryFileName);
+    return placesNamed(u"~/Documents/iTunes/"_s).first();
 }
 
-void XMLAccessor::loadData()
+QStringList XMLAccessor::libraryFileNames()
+{
+    return { itunesFileName, exportedFileName };
+}
+
+std::optional<QString> XMLAccessor::libraryFileIn(const QString &fileOrFolder)
+{
+    if (fileOrFolder.isEmpty())
+        return std::nullopt;
+    if (!isFolder(fileOrFolder))
+        return FileManager::fileExistsAtPath(fileOrFolder) ? std::optional(fileOrFolder) : std::nullopt;
+    for (const QString &name : libraryFileNames()) {
+        const QString path = PathUtils::stringByAppendingPathComponent(fileOrFolder, name);
+        if (FileManager::fileExistsAtPath(path) && !isFolder(path))
+            return path;
+    }
+    return std::nullopt;
+}
+
+QStringList XMLAccessor::recentLibraries()
+{
+    return UserDefaults::standardUserDefaults().stringListForKey(QString(Preferences::prRecentLibraries));
+}
+
+void XMLAccessor::noteRecentLibrary(const QString &path)
+{
+    QStringList recent = recentLibraries();
+    recent.removeAll(path);
+    recent.prepend(path);
+    while (recent.size() > maxRecentLibraries)
+        recent.removeLast();
+    UserDefaults::standardUserDefaults().setObject(recent, QString(Preferences::prRecentLibraries));
+}
+
+void XMLAccessor::clear()
 {
     m_trackIndex.reset();
     m_tracks = PlistValue();
     m_playlists = PlistValue();
     m_data.reset();
+}
 
+void XMLAccessor::loadData()
+{
+    clear();
     const QString path = getXMLFilePath();
     if (UserInteraction::current().isTerminating())
         return;
     readFile(path);
 }
 
-void XMLAccessor::readFile(const QString &path)
+bool XMLAccessor::open(const QString &fileOrFolder)
 {
-    // An unreadable file, or one that is no property list, simply gives no document.
-    m_data = readPropertyList(path);
-    if (!m_data)
-        return;
+    const std::optional<QString> path = libraryFileIn(fileOrFolder);
+    if (!path) {
+        m_readError = isFolder(fileOrFolder)
+            ? u"no \u201C"_s + itunesFileName + u"\u201D or \u201C"_s + exportedFileName + u"\u201D in the folder"_s
+            : u"no such file"_s;
+        return false;
+    }
+    const QString previous = m_data ? m_dataFilePath : QString();
+    if (!readFile(*path))
+        return false;
+    // Only what the user opened is remembered, and with it the library it replaced, so that the way back is
+    // in the menu too; a start that merely found the usual library writes nothing but its path.
+    if (!previous.isEmpty())
+        noteRecentLibrary(previous);
+    m_dataFilePath = *path;
+    UserDefaults::standardUserDefaults().setObject(*path, QString(Preferences::prMusicDataFolder));
+    noteRecentLibrary(*path);
+    return true;
+}
+
+bool XMLAccessor::readFile(const QString &path)
+{
+    // A file that cannot be read leaves the library held as it was; the reason is kept for the message.
+    PropertyListError error;
+    std::shared_ptr<const PropertyList> data = readPropertyList(path, &error);
+    if (!data) {
+        m_readError = error.toString();
+        return false;
+    }
+    clear();
+    m_readError.clear();
+    m_data = std::move(data);
     const PlistValue root = m_data->root();
     m_tracks = root.value("Tracks"_L1);
     m_playlists = root.value("Playlists"_L1);
+    return true;
 }
 
 const TrackIndex &XMLAccessor::trackIndex() const
@@ -79,10 +161,12 @@ std::optional<QString> XMLAccessor::findLibraryAutomatically()
     const QString stored = Preferences::stringFor(Preferences::prMusicDataFolder);
     if (FileManager::fileExistsAtPath(stored))
         return stored;
-    if (FileManager::fileExistsAtPath(musicCandidate()))
-        return musicCandidate();
-    if (FileManager::fileExistsAtPath(documentsCandidate()))
-        return documentsCandidate();
+    for (const QString &folder : { u"~/Music/iTunes/"_s, u"~/Documents/iTunes/"_s }) {
+        for (const QString &candidate : placesNamed(folder)) {
+            if (FileManager::fileExistsAtPath(candidate))
+                return candidate;
+        }
+    }
     return std::nullopt;
 }
 
@@ -109,31 +193,32 @@ QString XMLAccessor::findFolderManually()
 {
     UserInteraction &ui = UserInteraction::current();
     using L = QLatin1StringView;
-    const auto answer = ui.runCriticalAlert(Localization::localizedString(L("DataNotFoundErrorTitle")),
-        Localization::localizedString(L("DataNotFoundErrorText1")), Localization::localizedString(L("FindButtonText")),
-        Localization::localizedString(L("QuitButtonText")));
-    if (answer == UserInteraction::AlertButton::Alternate) {
-        ui.terminate();
-        return QString();
+    const QString title = Localization::localizedString(L("DataNotFoundErrorTitle"));
+    UserInteraction::OpenFileRequest request;
+    request.title = Localization::localizedString(L("ChooseLibraryTitle"));
+    request.startFolder = PathUtils::homeDirectory();
+    request.nameFilters
+        = { Localization::localizedString(L("LibraryFileFilter")), Localization::localizedString(L("AllFilesFilter")) };
+    request.folderMarkers = libraryFileNames();
+    // Without a library there is nothing to work with: the alert comes back until one is chosen or the user
+    // quits.
+    for (;;) {
+        const auto answer = ui.runCriticalAlert(title, Localization::localizedString(L("DataNotFoundErrorText1")),
+            Localization::localizedString(L("FindButtonText")), Localization::localizedString(L("QuitButtonText")));
+        if (answer == UserInteraction::AlertButton::Alternate) {
+            ui.terminate();
+            return QString();
+        }
+        const std::optional<QString> chosen = ui.chooseFileToOpen(request);
+        if (!chosen)
+            continue;
+        if (const auto path = libraryFileIn(*chosen)) {
+            m_dataFilePath = *path;
+            return *path;
+        }
+        ui.runCriticalAlert(title, Localization::localizedString(L("DataNotFoundErrorText2")),
+            Localization::localizedString(L("OKButtonText")));
     }
-
-    // A cancelled chooser leaves no library to work with: it ends the application like Quit does.
-    const std::optional<QString> folder = ui.chooseFolder(PathUtils::homeDirectory());
-    if (!folder) {
-        ui.terminate();
-        return QString();
-    }
-
-    const QString path = PathUtils::stringByAppendingPathComponent(*folder, libraryFileName);
-    if (FileManager::fileExistsAtPath(path)) {
-        m_dataFilePath = path;
-        return path;
-    }
-
-    ui.runCriticalAlert(Localization::localizedString(L("DataNotFoundErrorTitle")),
-        Localization::localizedString(L("DataNotFoundErrorText2")), Localization::localizedString(L("QuitButtonText")));
-    ui.terminate();
-    return QString();
 }
 
 QStringList XMLAccessor::getPlaylistNames() const

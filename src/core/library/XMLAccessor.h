@@ -22,13 +22,25 @@ public:
 
     // Drops the document held, locates the library file and reads it again.
     void loadData();
+    // Opens the library file `fileOrFolder` names (a folder: the library file in it). Answers whether it was
+    // read; then it is the library from now on, stored for the next start and first of the recent libraries.
+    // Otherwise the library held stays and readError() says why.
+    bool open(const QString &fileOrFolder);
     // The location search; the path of the library file (empty only when the application is ending).
     QString getXMLFilePath();
-    // The manual search through the folder chooser; empty when the application is ending.
+    // The manual search: an alert offering a chooser for a file or a folder, again until a library is chosen
+    // or the user quits; empty when the application is ending.
     QString findFolderManually();
     // The automatic part of the search only (stored path, then the two fixed places); nothing when no
     // library was found. Writes nothing.
     static std::optional<QString> findLibraryAutomatically();
+    // The names a library file goes by, the older first: "iTunes Music Library.xml", "Library.xml".
+    static QStringList libraryFileNames();
+    // `fileOrFolder` itself when it is a file; for a folder the first library file name in it; else nothing.
+    static std::optional<QString> libraryFileIn(const QString &fileOrFolder);
+    // The libraries last opened with open() (and the ones they replaced), most recent first, existing or not.
+    static QStringList recentLibraries();
+    static constexpr qsizetype maxRecentLibraries = 5;
 
     // The "Name" of every playlist entry, in library order. Entries without a "Name" contribute nothing.
     QStringList getPlaylistNames() const;
@@ -60,19 +72,26 @@ public:
 
     QString dataFilePath() const { return m_dataFilePath; }
     bool hasDocument() const { return m_data != nullptr; }
+    // The number of entries in "Tracks".
+    qsizetype songCount() const { return m_tracks.count(); }
+    // Why the last read gave no document, such as "line 12: a key without its value"; empty after a good one.
+    QString readError() const { return m_readError; }
 
     static QString musicCandidate();
     static QString documentsCandidate();
 
 private:
-    void readFile(const QString &path);
+    bool readFile(const QString &path);
     // The index of "Tracks", made when a playlist is first built: listing the playlists needs none, and in a
     // large library it takes as long as a good part of the reading.
     const TrackIndex &trackIndex() const;
+    void clear();
+    static void noteRecentLibrary(const QString &path);
 
     std::shared_ptr<const PropertyList> m_data;
     PlistValue m_tracks;
     PlistValue m_playlists;
     mutable std::unique_ptr<TrackIndex> m_trackIndex;
     QString m_dataFilePath;
+    QString m_readError;
 };

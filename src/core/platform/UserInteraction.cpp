@@ -21,6 +21,11 @@ std::optional<QString> UserInteraction::chooseColor(const QString &, const QStri
     return std::nullopt;
 }
 
+std::optional<QString> UserInteraction::chooseFileToOpen(const OpenFileRequest &)
+{
+    return std::nullopt;
+}
+
 void UserInteraction::showAbout(const QString &, const QString &) { }
 
 UserInteraction *UserInteraction::setCurrent(UserInteraction *interaction)

@@ -20,6 +20,15 @@ public:
         QString requiredExtension; // without the "."; the chosen name always ends with it
     };
 
+    struct OpenFileRequest
+    {
+        QString title;
+        QString startFolder; // an existing folder
+        QStringList nameFilters; // e.g. "Property lists (*.xml)", the first one selected
+        // Names of files that make a folder holding one of them a valid choice too; empty: files only.
+        QStringList folderMarkers;
+    };
+
     virtual ~UserInteraction() = default;
 
     // A modal critical alert. `alternateButton` empty: one button only. Answers which button was pressed.
@@ -38,6 +47,9 @@ public:
     // settings store them. Answers the chosen colour, or nothing when the user cancelled; a front end without
     // a chooser answers nothing.
     virtual std::optional<QString> chooseColor(const QString &currentColor, const QString &title);
+    // A modal chooser of an existing file to open (or of a folder holding one of `folderMarkers`); answers the
+    // chosen full path, or nothing when the user cancelled. A front end without one answers nothing.
+    virtual std::optional<QString> chooseFileToOpen(const OpenFileRequest &request);
     // The modal About box; `text` is rich text. A front end without one shows nothing.
     virtual void showAbout(const QString &title, const QString &text);
     // Ends the application. Callers return at once without further work after calling it; the front end

@@ -59,8 +59,10 @@ inline constexpr QLatin1StringView prPPLineEnd { "PlayerPlaylistLineEnd" };
 inline constexpr QLatin1StringView prPPStreams { "PlayerPlaylistStreams" };
 inline constexpr QLatin1StringView prPPExtension { "PlayerPlaylistExtension" };
 
-// The 33 keys in declaration order.
-const std::array<Key, 33> &keys();
+inline constexpr QLatin1StringView prRecentLibraries { "RecentLibraries" };
+
+// The 34 keys in declaration order.
+const std::array<Key, 34> &keys();
 const Key *findKey(QLatin1StringView storedKey);
 const Key *findKey(const QString &storedKey);
 

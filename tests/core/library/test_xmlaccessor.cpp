@@ -65,47 +65,154 @@ TEST(LibrarySearch, StoredPathWinsAndIsTakenLiterally)
     EXPECT_EQ(XMLAccessor().dataFilePath(), XMLAccessor::musicCandidate());
 }
 
-TEST(LibrarySearch, ManualSearchFindsTheChosenFolder)
+TEST(LibrarySearch, ExportedLibraryXmlIsFoundAfterTheiTunesNameInEachPlace)
 {
     CoreEnvironment env;
-    const QString chosen = placeLibrary(env.path(u"chosen"_s));
-    env.interaction().folderAnswers.push_back(env.path(u"chosen"_s));
-
+    const QString documents = env.home() + u"/Documents/iTunes/"_s;
+    QDir().mkpath(documents);
+    writeFileBytes(documents + u"Library.xml"_s, readFileBytes(sampleLibraryPath()));
+    EXPECT_EQ(XMLAccessor::findLibraryAutomatically(), documents + u"Library.xml"_s);
+    // The older name wins in the same folder, and the Music folder over the Documents folder.
+    const QString itunes = placeLibrary(env.home() + u"/Documents/iTunes"_s);
+    EXPECT_EQ(XMLAccessor::findLibraryAutomatically(), itunes);
+    const QString music = env.home() + u"/Music/iTunes/Library.xml"_s;
+    QDir().mkpath(env.home() + u"/Music/iTunes"_s);
+    writeFileBytes(music, readFileBytes(sampleLibraryPath()));
     XMLAccessor library;
-    ASSERT_EQ(env.interaction().alerts.size(), 1);
-    const auto &alert = env.interaction().alerts.first();
-    EXPECT_EQ(alert.title, Localization::localizedString(u"DataNotFoundErrorTitle"_s));
-    EXPECT_EQ(alert.alternateButton, Localization::localizedString(u"QuitButtonText"_s));
-    EXPECT_EQ(env.interaction().folderRequests, QStringList { env.home() });
-    EXPECT_FALSE(env.interaction().terminated);
-    EXPECT_EQ(library.dataFilePath(), chosen);
-    EXPECT_EQ(storedLibraryPath(env), chosen);
-    EXPECT_EQ(library.getPlaylistNames().size(), sampleNames.size());
+    EXPECT_EQ(library.dataFilePath(), music);
+    EXPECT_EQ(library.getPlaylistNames(), sampleNames);
 }
 
-TEST(LibrarySearch, EveryWayOutEndsTheApplicationAndLeavesTheSettingsAlone)
+TEST(LibrarySearch, ManualSearchTakesAFileOfAnyNameOrAFolderHoldingALibrary)
 {
-    enum class Way { Quit, CancelChooser, FolderWithoutLibrary };
-    for (Way way : { Way::Quit, Way::CancelChooser, Way::FolderWithoutLibrary }) {
+    CoreEnvironment env;
+    QDir().mkpath(env.path(u"exported"_s));
+    const QString exported = env.path(u"exported/Library.xml"_s);
+    writeFileBytes(exported, readFileBytes(sampleLibraryPath()));
+    const QString anyName = env.path(u"my music.plist"_s);
+    writeFileBytes(anyName, readFileBytes(sampleLibraryPath()));
+    const QString inFolder = placeLibrary(env.path(u"chosen"_s));
+
+    const struct
+    {
+        QString answer;
+        QString found;
+    } cases[] = {
+        { env.path(u"chosen"_s), inFolder },
+        { env.path(u"exported"_s), exported },
+        { anyName, anyName },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.answer.toStdString());
+        env.store().setObject(u"nowhere"_s, QString(Preferences::prMusicDataFolder));
+        auto &ui = env.interaction();
+        ui.alerts.clear();
+        ui.openFileRequests.clear();
+        ui.openFileAnswers.push_back(c.answer);
+
+        XMLAccessor library;
+        ASSERT_EQ(ui.alerts.size(), 1);
+        EXPECT_EQ(ui.alerts.first().title, Localization::localizedString(u"DataNotFoundErrorTitle"_s));
+        EXPECT_EQ(ui.alerts.first().defaultButton, u"Choose Library\u2026"_s);
+        EXPECT_EQ(ui.alerts.first().alternateButton, Localization::localizedString(u"QuitButtonText"_s));
+        ASSERT_EQ(ui.openFileRequests.size(), 1);
+        EXPECT_EQ(ui.openFileRequests.first().startFolder, env.home());
+        EXPECT_EQ(ui.openFileRequests.first().folderMarkers, XMLAccessor::libraryFileNames());
+        EXPECT_FALSE(ui.terminated);
+        EXPECT_EQ(library.dataFilePath(), c.found);
+        EXPECT_EQ(storedLibraryPath(env), c.found);
+        EXPECT_EQ(library.getPlaylistNames().size(), sampleNames.size());
+    }
+}
+
+TEST(LibrarySearch, OnlyQuitEndsTheSearchAndItLeavesTheSettingsAlone)
+{
+    using B = UserInteraction::AlertButton;
+    enum class Way { Quit, CancelChooserThenQuit, FolderWithoutLibraryThenQuit };
+    for (Way way : { Way::Quit, Way::CancelChooserThenQuit, Way::FolderWithoutLibraryThenQuit }) {
         SCOPED_TRACE(int(way));
         CoreEnvironment env;
         auto &ui = env.interaction();
         if (way == Way::Quit)
-            ui.alertAnswers.push_back(UserInteraction::AlertButton::Alternate);
-        if (way == Way::FolderWithoutLibrary)
-            ui.folderAnswers.push_back(env.home());
+            ui.alertAnswers = { B::Alternate };
+        if (way == Way::CancelChooserThenQuit)
+            ui.alertAnswers = { B::Default, B::Alternate };
+        if (way == Way::FolderWithoutLibraryThenQuit) {
+            ui.alertAnswers = { B::Default, B::Default, B::Alternate };
+            ui.openFileAnswers.push_back(env.home());
+        }
 
         XMLAccessor library;
         EXPECT_TRUE(ui.terminated);
         EXPECT_FALSE(library.hasDocument());
         EXPECT_TRUE(env.store().userValues().isEmpty());
-        EXPECT_EQ(ui.folderRequests.size(), way == Way::Quit ? 0 : 1);
-        if (way == Way::FolderWithoutLibrary) {
-            ASSERT_EQ(ui.alerts.size(), 2);
+        EXPECT_EQ(ui.openFileRequests.size(), way == Way::Quit ? 0 : 1);
+        // Every way out but Quit comes back to the first alert.
+        EXPECT_EQ(ui.alerts.last().message, Localization::localizedString(u"DataNotFoundErrorText1"_s));
+        if (way == Way::FolderWithoutLibraryThenQuit) {
+            ASSERT_EQ(ui.alerts.size(), 3);
             EXPECT_EQ(ui.alerts[1].message, Localization::localizedString(u"DataNotFoundErrorText2"_s));
             EXPECT_TRUE(ui.alerts[1].alternateButton.isEmpty());
         }
     }
+}
+
+TEST(LibraryOpen, AReadableFileBecomesTheLibraryAndLeadsTheRecentOnes)
+{
+    CoreEnvironment env;
+    const QString first = placeLibrary(env.home() + u"/Music/iTunes"_s);
+    XMLAccessor library;
+    EXPECT_TRUE(XMLAccessor::recentLibraries().isEmpty()) << "a library the search found is no choice";
+
+    QStringList opened { first };
+    for (int i = 0; i < 7; ++i) {
+        const QString folder = env.path(u"lib"_s + QString::number(i));
+        placeLibrary(folder);
+        // A folder opens the library file in it.
+        ASSERT_TRUE(library.open(folder));
+        opened.prepend(folder + u'/' + libraryName);
+    }
+    EXPECT_EQ(library.dataFilePath(), opened.first());
+    EXPECT_EQ(storedLibraryPath(env), opened.first());
+    EXPECT_EQ(XMLAccessor::recentLibraries(), opened.first(XMLAccessor::maxRecentLibraries));
+    // Opening one again moves it to the front without a second entry.
+    ASSERT_TRUE(library.open(opened[2]));
+    EXPECT_EQ(XMLAccessor::recentLibraries().first(), opened[2]);
+    EXPECT_EQ(XMLAccessor::recentLibraries().count(opened[2]), 1);
+    EXPECT_EQ(XMLAccessor::recentLibraries().size(), XMLAccessor::maxRecentLibraries);
+}
+
+TEST(LibraryOpen, AnUnreadableFileSaysWhyAndKeepsTheLibraryHeld)
+{
+    CoreEnvironment env;
+    const QString good = placeLibrary(env.home() + u"/Music/iTunes"_s);
+    XMLAccessor library;
+    const QString damaged = env.path(u"damaged.xml"_s);
+    writeFileBytes(damaged, readFileBytes(QStringLiteral(SETLISTRY_FIXTURES_DIR "/library/damaged.xml")));
+
+    const struct
+    {
+        QString path;
+        QString reason;
+    } cases[] = {
+        { damaged, u"line 12: a key without its value"_s },
+        { env.path(u"missing.xml"_s), u"no such file"_s },
+        { env.home(), u"no \u201CiTunes Music Library.xml\u201D or \u201CLibrary.xml\u201D in the folder"_s },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.path.toStdString());
+        EXPECT_FALSE(library.open(c.path));
+        EXPECT_EQ(library.readError(), c.reason);
+        EXPECT_EQ(library.dataFilePath(), good);
+        EXPECT_EQ(library.getPlaylistNames(), sampleNames);
+        EXPECT_EQ(storedLibraryPath(env), good);
+        EXPECT_TRUE(XMLAccessor::recentLibraries().isEmpty());
+    }
+    // The same reason when the damaged file is the one read from the start.
+    const XMLAccessor direct(damaged);
+    EXPECT_FALSE(direct.hasDocument());
+    EXPECT_EQ(direct.readError(), u"line 12: a key without its value"_s);
+    EXPECT_EQ(library.songCount(), 44);
 }
 
 TEST(LibrarySearch, ReloadKeepsThePathAndSearchesAgainWhenTheFileIsGone)

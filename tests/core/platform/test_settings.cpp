@@ -27,6 +27,7 @@ TEST(Settings, FirstStartReadsRegisteredDefaults)
     EXPECT_EQ(s.stringForKey(QString(P::prHTMLOddColor)), u"e7e7e7"_s);
     EXPECT_EQ(s.objectForKey(QString(P::prFieldOrder)).toStringList(), QStringList());
     EXPECT_EQ(s.objectForKey(QString(P::prSortOrder)).typeId(), QMetaType::QStringList);
+    EXPECT_EQ(s.stringListForKey(QString(P::prRecentLibraries)), QStringList());
     // Registered defaults live in memory only.
     EXPECT_TRUE(s.userValues().isEmpty());
     EXPECT_FALSE(QFile::exists(s.filePath()));
@@ -40,7 +41,7 @@ TEST(Settings, FirstStartReadsRegisteredDefaults)
     for (const auto &w : words)
         EXPECT_EQ(s.stringForKey(QString(w.key)), w.value) << QString(w.key).toStdString();
     EXPECT_EQ(s.objectForKey(QString(P::prPPMappings)).typeId(), QMetaType::QStringList);
-    EXPECT_EQ(P::keys().size(), 33u);
+    EXPECT_EQ(P::keys().size(), 34u);
 }
 
 TEST(Settings, TypedReadsConvertBetweenKinds)
