@@ -577,185 +577,186 @@ void SLController::showExportFolder()
 {
     if (!m_lastExportFolder.isEmpty())
         QDesktopServices::openUrl(QUrl::fromLocalFile(m_lastExportFolder));
+}
 
-    void SLController::setUpPlayerPlaylistTab()
+void SLController::setUpPlayerPlaylistTab()
+{
+    for (const ControlBinding &row : controlBindings(*ui, *m_sheet)) {
+        if (row.binding != Binding::PopUpByWord)
+            continue;
+        QComboBox *const popUp = controlOf<QComboBox>(row);
+        for (const PlayerPlaylistSettings::Choice &choice : PlayerPlaylistSettings::choicesFor(row.key))
+            popUp->addItem(Localization::localizedString(choice.title), QString(choice.word));
+        connect(popUp, &QComboBox::currentIndexChanged, this, &SLController::updatePlayerPlaylistPreview);
+    }
+    QTableWidget *const table = ui->ppMappingTable;
+    table->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    ui->ppPreviewTable->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    connect(table, &QTableWidget::itemChanged, this, &SLController::updatePlayerPlaylistPreview);
+    connect(ui->ppPlaylistDirField, &QLineEdit::textChanged, this, &SLController::updatePlayerPlaylistPreview);
+    connect(ui->playlistPopUp, &QComboBox::currentTextChanged, this, &SLController::updatePlayerPlaylistPreview);
+    connect(ui->ppAddMappingButton, &QPushButton::clicked, this, &SLController::addMapping);
+    connect(ui->ppRemoveMappingButton, &QPushButton::clicked, this, &SLController::removeMapping);
+    connect(ui->ppMoveUpButton, &QPushButton::clicked, this, [this] { moveMapping(-1); });
+    connect(ui->ppMoveDownButton, &QPushButton::clicked, this, [this] { moveMapping(1); });
+    connect(
+        table->selectionModel(), &QItemSelectionModel::currentRowChanged, this, &SLController::updateMappingButtons);
+    updateMappingButtons();
+}
+
+void SLController::addMapping()
+{
+    QTableWidget *const table = ui->ppMappingTable;
+    // The first rule most libraries want starts at the library's own music folder.
+    const QString from = table->rowCount() == 0 && m_XMLAccess
+        ? PlayerPlaylistPreview::offeredMappingFrom(m_XMLAccess->musicFolder())
+        : QString();
+    const int row = table->rowCount();
     {
-        for (const ControlBinding &row : controlBindings(*ui, *m_sheet)) {
-            if (row.binding != Binding::PopUpByWord)
-                continue;
-            QComboBox *const popUp = controlOf<QComboBox>(row);
-            for (const PlayerPlaylistSettings::Choice &choice : PlayerPlaylistSettings::choicesFor(row.key))
-                popUp->addItem(Localization::localizedString(choice.title), QString(choice.word));
-            connect(popUp, &QComboBox::currentIndexChanged, this, &SLController::updatePlayerPlaylistPreview);
+        const QSignalBlocker quiet(table);
+        table->insertRow(row);
+        setRow(table, row, from, QString());
+    }
+    table->setCurrentCell(row, from.isEmpty() ? 0 : 1);
+    table->setFocus();
+    table->editItem(table->currentItem());
+    updatePlayerPlaylistPreview();
+}
+
+void SLController::removeMapping()
+{
+    QTableWidget *const table = ui->ppMappingTable;
+    const int row = table->currentRow();
+    if (row < 0)
+        return;
+    table->removeRow(row);
+    if (table->rowCount() > 0)
+        table->setCurrentCell(qMin(row, table->rowCount() - 1), 0);
+    updateMappingButtons();
+    updatePlayerPlaylistPreview();
+}
+
+void SLController::moveMapping(int by)
+{
+    QTableWidget *const table = ui->ppMappingTable;
+    const int row = table->currentRow();
+    const int to = row + by;
+    if (row < 0 || to < 0 || to >= table->rowCount())
+        return;
+    {
+        const QSignalBlocker quiet(table);
+        const QString from = cellText(table, row, 0);
+        const QString target = cellText(table, row, 1);
+        setRow(table, row, cellText(table, to, 0), cellText(table, to, 1));
+        setRow(table, to, from, target);
+    }
+    table->setCurrentCell(to, table->currentColumn() < 0 ? 0 : table->currentColumn());
+    updatePlayerPlaylistPreview();
+}
+
+void SLController::updateMappingButtons()
+{
+    const QTableWidget *table = ui->ppMappingTable;
+    const int row = table->currentRow();
+    ui->ppRemoveMappingButton->setEnabled(row >= 0);
+    ui->ppMoveUpButton->setEnabled(row > 0);
+    ui->ppMoveDownButton->setEnabled(row >= 0 && row + 1 < table->rowCount());
+}
+
+void SLController::updatePlayerPlaylistPreview()
+{
+    updateMappingButtons();
+    if (!m_controlsLoaded || !m_XMLAccess)
+        return;
+    // The controls as they stand, read the way the export reads the stored settings.
+    UserDefaults scratch;
+    Preferences::registerDefaults(scratch);
+    for (const ControlBinding &row : controlBindings(*ui, *m_sheet)) {
+        if (row.key.startsWith("PlayerPlaylist"_L1))
+            storeControl(row, scratch);
+    }
+    QTableWidget *const table = ui->ppPreviewTable;
+    const std::optional<Playlist> playlist = m_XMLAccess->getPlaylist(ui->playlistPopUp->currentText());
+    if (!playlist) {
+        table->setRowCount(0);
+        ui->ppPreviewSummaryLabel->clear();
+        return;
+    }
+    const PlayerPlaylistPreview preview
+        = PlayerPlaylistPreview::of(*playlist, PlayerPlaylistSettings::optionsFrom(scratch), previewRows);
+    table->setRowCount(int(preview.rows.size()));
+    for (int row = 0; row < int(preview.rows.size()); ++row) {
+        const PlayerPlaylistPreview::Row &r = preview.rows[row];
+        setRow(table, row, r.before.isEmpty() ? Localization::localizedString("(no file)"_L1) : r.before,
+            r.after.isEmpty() ? Localization::localizedString("(skipped)"_L1) : r.after);
+    }
+    ui->ppPreviewSummaryLabel->setText(preview.report.summary());
+}
+
+void SLController::setHTMLColorsToDefault()
+{
+    // Stored at once, unlike every other change in the window.
+    const QList<ControlBinding> bindings = controlBindings(*ui, *m_sheet);
+    UserDefaults::Group group(store());
+    for (const ExportFlow::ColorDefault &colorDefault : ExportFlow::colorDefaults()) {
+        const QString key(colorDefault.key);
+        store().setObject(QString(colorDefault.value), key);
+        for (const ControlBinding &row : bindings) {
+            if (row.key == colorDefault.key)
+                controlOf<ColorWell>(row)->setColor(Common::RGBStringToNSColor(store().stringForKey(key)));
         }
-        QTableWidget *const table = ui->ppMappingTable;
-        table->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
-        ui->ppPreviewTable->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
-        connect(table, &QTableWidget::itemChanged, this, &SLController::updatePlayerPlaylistPreview);
-        connect(ui->ppPlaylistDirField, &QLineEdit::textChanged, this, &SLController::updatePlayerPlaylistPreview);
-        connect(ui->playlistPopUp, &QComboBox::currentTextChanged, this, &SLController::updatePlayerPlaylistPreview);
-        connect(ui->ppAddMappingButton, &QPushButton::clicked, this, &SLController::addMapping);
-        connect(ui->ppRemoveMappingButton, &QPushButton::clicked, this, &SLController::removeMapping);
-        connect(ui->ppMoveUpButton, &QPushButton::clicked, this, [this] { moveMapping(-1); });
-        connect(ui->ppMoveDownButton, &QPushButton::clicked, this, [this] { moveMapping(1); });
-        connect(table->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            &SLController::updateMappingButtons);
-        updateMappingButtons();
     }
+}
 
-    void SLController::addMapping()
-    {
-        QTableWidget *const table = ui->ppMappingTable;
-        // The first rule most libraries want starts at the library's own music folder.
-        const QString from = table->rowCount() == 0 && m_XMLAccess
-            ? PlayerPlaylistPreview::offeredMappingFrom(m_XMLAccess->musicFolder())
-            : QString();
-        const int row = table->rowCount();
-        {
-            const QSignalBlocker quiet(table);
-            table->insertRow(row);
-            setRow(table, row, from, QString());
-        }
-        table->setCurrentCell(row, from.isEmpty() ? 0 : 1);
-        table->setFocus();
-        table->editItem(table->currentItem());
-        updatePlayerPlaylistPreview();
-    }
+void SLController::setUpHTMLLinking()
+{
+    PrefsPanel::sharedInstance().setCurrentPlaylist(
+        m_XMLAccess->getPlaylist(ui->playlistPopUp->currentText()), m_XMLAccess->musicFolder());
+    PrefsPanel::sharedInstance().showLinksPanel();
+}
 
-    void SLController::removeMapping()
-    {
-        QTableWidget *const table = ui->ppMappingTable;
-        const int row = table->currentRow();
-        if (row < 0)
-            return;
-        table->removeRow(row);
-        if (table->rowCount() > 0)
-            table->setCurrentCell(qMin(row, table->rowCount() - 1), 0);
-        updateMappingButtons();
-        updatePlayerPlaylistPreview();
-    }
+void SLController::setDTEncodingToDefault()
+{
+    ui->dtEncodingPopUp->setCurrentIndex(0);
+}
 
-    void SLController::moveMapping(int by)
-    {
-        QTableWidget *const table = ui->ppMappingTable;
-        const int row = table->currentRow();
-        const int to = row + by;
-        if (row < 0 || to < 0 || to >= table->rowCount())
-            return;
-        {
-            const QSignalBlocker quiet(table);
-            const QString from = cellText(table, row, 0);
-            const QString target = cellText(table, row, 1);
-            setRow(table, row, cellText(table, to, 0), cellText(table, to, 1));
-            setRow(table, to, from, target);
-        }
-        table->setCurrentCell(to, table->currentColumn() < 0 ? 0 : table->currentColumn());
-        updatePlayerPlaylistPreview();
-    }
+void SLController::showPrefs()
+{
+    PrefsPanel::sharedInstance().setCurrentPlaylist(
+        m_XMLAccess->getPlaylist(ui->playlistPopUp->currentText()), m_XMLAccess->musicFolder());
+    PrefsPanel::sharedInstance().showPanel();
+}
 
-    void SLController::updateMappingButtons()
-    {
-        const QTableWidget *table = ui->ppMappingTable;
-        const int row = table->currentRow();
-        ui->ppRemoveMappingButton->setEnabled(row >= 0);
-        ui->ppMoveUpButton->setEnabled(row > 0);
-        ui->ppMoveDownButton->setEnabled(row >= 0 && row + 1 < table->rowCount());
-    }
+void SLController::refreshLibrarySelector()
+{
+    m_XMLAccess->loadData();
+    if (UserInteraction::current().isTerminating())
+        return;
+    fillPlaylistPopUp();
+    if (!m_XMLAccess->hasDocument())
+        reportUnreadableLibrary(m_XMLAccess->dataFilePath());
+}
 
-    void SLController::updatePlayerPlaylistPreview()
-    {
-        updateMappingButtons();
-        if (!m_controlsLoaded || !m_XMLAccess)
-            return;
-        // The controls as they stand, read the way the export reads the stored settings.
-        UserDefaults scratch;
-        Preferences::registerDefaults(scratch);
-        for (const ControlBinding &row : controlBindings(*ui, *m_sheet)) {
-            if (row.key.startsWith("PlayerPlaylist"_L1))
-                storeControl(row, scratch);
-        }
-        QTableWidget *const table = ui->ppPreviewTable;
-        const std::optional<Playlist> playlist = m_XMLAccess->getPlaylist(ui->playlistPopUp->currentText());
-        if (!playlist) {
-            table->setRowCount(0);
-            ui->ppPreviewSummaryLabel->clear();
-            return;
-        }
-        const PlayerPlaylistPreview preview
-            = PlayerPlaylistPreview::of(*playlist, PlayerPlaylistSettings::optionsFrom(scratch), previewRows);
-        table->setRowCount(int(preview.rows.size()));
-        for (int row = 0; row < int(preview.rows.size()); ++row) {
-            const PlayerPlaylistPreview::Row &r = preview.rows[row];
-            setRow(table, row, r.before.isEmpty() ? Localization::localizedString("(no file)"_L1) : r.before,
-                r.after.isEmpty() ? Localization::localizedString("(skipped)"_L1) : r.after);
-        }
-        ui->ppPreviewSummaryLabel->setText(preview.report.summary());
-    }
+void SLController::addField()
+{
+    m_sheet->addField();
+}
 
-    void SLController::setHTMLColorsToDefault()
-    {
-        // Stored at once, unlike every other change in the window.
-        const QList<ControlBinding> bindings = controlBindings(*ui, *m_sheet);
-        UserDefaults::Group group(store());
-        for (const ExportFlow::ColorDefault &colorDefault : ExportFlow::colorDefaults()) {
-            const QString key(colorDefault.key);
-            store().setObject(QString(colorDefault.value), key);
-            for (const ControlBinding &row : bindings) {
-                if (row.key == colorDefault.key)
-                    controlOf<ColorWell>(row)->setColor(Common::RGBStringToNSColor(store().stringForKey(key)));
-            }
-        }
-    }
+void SLController::removeField()
+{
+    m_sheet->removeField();
+}
 
-    void SLController::setUpHTMLLinking()
-    {
-        PrefsPanel::sharedInstance().setCurrentPlaylist(
-            m_XMLAccess->getPlaylist(ui->playlistPopUp->currentText()), m_XMLAccess->musicFolder());
-        PrefsPanel::sharedInstance().showLinksPanel();
-    }
+void SLController::applicationWillTerminate()
+{
+    saveControlStates();
+}
 
-    void SLController::setDTEncodingToDefault()
-    {
-        ui->dtEncodingPopUp->setCurrentIndex(0);
-    }
-
-    void SLController::showPrefs()
-    {
-        PrefsPanel::sharedInstance().setCurrentPlaylist(
-            m_XMLAccess->getPlaylist(ui->playlistPopUp->currentText()), m_XMLAccess->musicFolder());
-        PrefsPanel::sharedInstance().showPanel();
-    }
-
-    void SLController::refreshLibrarySelector()
-    {
-        m_XMLAccess->loadData();
-        if (UserInteraction::current().isTerminating())
-            return;
-        fillPlaylistPopUp();
-        if (!m_XMLAccess->hasDocument())
-            reportUnreadableLibrary(m_XMLAccess->dataFilePath());
-    }
-
-    void SLController::addField()
-    {
-        m_sheet->addField();
-    }
-
-    void SLController::removeField()
-    {
-        m_sheet->removeField();
-    }
-
-    void SLController::applicationWillTerminate()
-    {
-        saveControlStates();
-    }
-
-    void SLController::showAbout()
-    {
-        UserInteraction::current().showAbout(u"About Setlistry"_s,
-            u"<h3>Setlistry "_s + QCoreApplication::applicationVersion()
-                + u"</h3><p>Publishes the playlists of your iTunes library as HTML pages, delimited text, "
-                  u"M3U playlists and QuickTime Streaming Server playlists.</p>"
-                  u"<p>Setlistry only reads the library file; it never changes it.</p>"_s);
-    }
+void SLController::showAbout()
+{
+    UserInteraction::current().showAbout(u"About Setlistry"_s,
+        u"<h3>Setlistry "_s + QCoreApplication::applicationVersion()
+            + u"</h3><p>Publishes the playlists of your iTunes library as HTML pages, delimited text, "
+              u"M3U playlists and QuickTime Streaming Server playlists.</p>"
+              u"<p>Setlistry only reads the library file; it never changes it.</p>"_s);
+}
