@@ -300,16 +300,18 @@ void SLController::setUpLibraryControls()
     m_summaryLabel = new QLabel(this);
     m_summaryLabel->setObjectName(u"playlistSummaryLabel"_s);
     m_summaryLabel->setEnabled(false); // the dimmed look of a caption
+    // Under the selector it speaks of, not under its label.
+    m_summaryLabel->setContentsMargins(ui->playlistLabel->sizeHint().width() + ui->playlistRow->spacing(), 0, 0, 0);
     ui->mainLayout->insertWidget(ui->mainLayout->indexOf(ui->playlistRow) + 1, m_summaryLabel);
     connect(ui->playlistPopUp, &QComboBox::currentIndexChanged, this, &SLController::showPlaylistSummary);
 
     m_libraryStatus = new QLabel(this);
     m_libraryStatus->setObjectName(u"libraryStatusLabel"_s);
+    m_libraryStatus->setContentsMargins(6, 0, 0, 0);
     m_exportStatus = new QLabel(this);
     m_exportStatus->setObjectName(u"exportStatusLabel"_s);
     m_showInFolderButton = new QPushButton(Localization::localizedString("ShowInFolder"_L1), this);
     m_showInFolderButton->setObjectName(u"showInFolderButton"_s);
-    m_showInFolderButton->setFlat(true);
     connect(m_showInFolderButton, &QPushButton::clicked, this, &SLController::showExportFolder);
     statusBar()->addWidget(m_libraryStatus, 1);
     statusBar()->addPermanentWidget(m_exportStatus);

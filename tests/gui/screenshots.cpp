@@ -83,6 +83,12 @@ int main(int argc, char *argv[])
             tabs->setCurrentIndex(tab);
             save(&controller, out + u'/' + QLatin1StringView(names[tab]) + u".png"_s);
         }
+        // The status bar after an export, with the summary of the playlist exported.
+        tabs->setCurrentIndex(2);
+        controller.findChild<QComboBox *>(u"playlistPopUp"_s)->setCurrentText(u"Rock/Pop"_s);
+        interaction.savePanelAnswers.push_back(temp.filePath(u"Rock-Pop.m3u"_s));
+        controller.startExport();
+        save(&controller, out + u"/main-exported.png"_s);
         tabs->setCurrentIndex(0);
 
         FieldSelectionSheet *sheet = controller.fieldSelectionSheet();
