@@ -89,3 +89,19 @@ qsizetype ExportChoices::moveByDrop(QStringList &list, const QString &title, qsi
     list.insert(dropRow, title);
     return dropRow;
 }
+
+bool ExportChoices::moveUp(QStringList &list, qsizetype row)
+{
+    if (row < 1 || row >= list.size())
+        return false;
+    list.swapItemsAt(row, row - 1);
+    return true;
+}
+
+bool ExportChoices::moveDown(QStringList &list, qsizetype row)
+{
+    if (row < 0 || row + 1 >= list.size())
+        return false;
+    list.swapItemsAt(row, row + 1);
+    return true;
+}

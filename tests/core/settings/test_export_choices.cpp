@@ -102,3 +102,32 @@ TEST(ExportChoices, DropsReorderWithinOneList)
     EXPECT_EQ(ExportChoices::moveByDrop(list, u"Z"_s, 0), -1);
     EXPECT_EQ(list, abcd);
 }
+
+TEST(ExportChoices, MovesUpAndDownByOneRow)
+{
+    const QStringList abc = { u"A"_s, u"B"_s, u"C"_s };
+    struct Case
+    {
+        bool up;
+        qsizetype row;
+        bool moved;
+        QStringList result;
+    };
+    const Case cases[] = {
+        { true, 1, true, { u"B"_s, u"A"_s, u"C"_s } },
+        { true, 2, true, { u"A"_s, u"C"_s, u"B"_s } },
+        { true, 0, false, abc },
+        { true, 3, false, abc },
+        { true, -1, false, abc },
+        { false, 0, true, { u"B"_s, u"A"_s, u"C"_s } },
+        { false, 1, true, { u"A"_s, u"C"_s, u"B"_s } },
+        { false, 2, false, abc },
+        { false, -1, false, abc },
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::string(c.up ? "up " : "down ") + std::to_string(c.row));
+        QStringList list = abc;
+        EXPECT_EQ(c.up ? ExportChoices::moveUp(list, c.row) : ExportChoices::moveDown(list, c.row), c.moved);
+        EXPECT_EQ(list, c.result);
+    }
+}
