@@ -128,3 +128,19 @@ bool FieldListModel::dropMimeData(
     endMoveRows();
     return true;
 }
+
+bool FieldListModel::moveRowBy(int row, int by)
+{
+    if (m_kind == Kind::Options || m_rowsHidden || (by != -1 && by != 1))
+        return false;
+    if (row < 0 || row + by < 0 || row + by >= rowCount())
+        return false;
+    // The destination of a move is the row the title ends up above, counted before the move.
+    beginMoveRows(QModelIndex(), row, row, QModelIndex(), by < 0 ? row - 1 : row + 2);
+    if (by < 0)
+        ExportChoices::moveUp(*m_list, row);
+    else
+        ExportChoices::moveDown(*m_list, row);
+    endMoveRows();
+    return true;
+}

@@ -43,6 +43,9 @@ public:
     bool dropMimeData(
         const QMimeData *data, Qt::DropAction action, int row, int column, const QModelIndex &parent) override;
 
+    // Moves row `row` one up (`by` -1) or down (1), keeping its selection; false when it cannot move.
+    bool moveRowBy(int row, int by);
+
     // The MIME type that marks the model a drag started in.
     static QString sourceMimeType();
 

@@ -1,14 +1,19 @@
 #include "FieldSelectionSheet.h"
 
 #include "FieldListModel.h"
+#include "core/platform/Localization.h"
 #include "core/settings/ExportChoices.h"
 #include "ui_FieldSelectionSheet.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QDialogButtonBox>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QListView>
 #include <QPixmap>
 #include <QPushButton>
+#include <QShortcut>
 #include <QStyle>
 #include <QStyledItemDelegate>
 #include <algorithm>
@@ -39,6 +44,12 @@ FieldSelectionSheet::FieldSelectionSheet(ExportChoices &choices, QWidget *parent
     , m_choices(choices)
 {
     ui->setupUi(this);
+    m_saveButton = ui->buttonBox->button(QDialogButtonBox::Ok);
+    m_cancelButton = ui->buttonBox->button(QDialogButtonBox::Cancel);
+    m_saveButton->setObjectName(u"saveButton"_s);
+    m_cancelButton->setObjectName(u"cancelButton"_s);
+    m_saveButton->setText(Localization::localizedString(u"ContinueButtonText"_s));
+    m_cancelButton->setText(Localization::localizedString(u"CancelButtonText"_s));
     m_optionsModel = new FieldListModel(FieldListModel::Kind::Options, &m_choices.getExportOptions(), this);
     m_fieldModel = new FieldListModel(FieldListModel::Kind::Fields, &m_choices.getFieldOrder(), this);
     m_sortModel = new FieldListModel(FieldListModel::Kind::Sort, &m_choices.getSortOrder(), this);
@@ -72,11 +83,29 @@ FieldSelectionSheet::FieldSelectionSheet(ExportChoices &choices, QWidget *parent
     connect(ui->iTunesOrderingButton, &QCheckBox::toggled, this, &FieldSelectionSheet::iTunesOrderingStateChanged);
     connect(ui->addFieldButton, &QPushButton::clicked, this, &FieldSelectionSheet::addField);
     connect(ui->removeFieldButton, &QPushButton::clicked, this, &FieldSelectionSheet::removeField);
-    connect(ui->saveButton, &QPushButton::clicked, this, [this] { endFieldSelect(ui->saveButton); });
-    connect(ui->cancelButton, &QPushButton::clicked, this, [this] { endFieldSelect(ui->cancelButton); });
+    connect(ui->moveUpButton, &QPushButton::clicked, this, [this] { moveField(-1); });
+    connect(ui->moveDownButton, &QPushButton::clicked, this, [this] { moveField(1); });
+    connect(m_saveButton, &QPushButton::clicked, this, [this] { endFieldSelect(m_saveButton); });
+    connect(m_cancelButton, &QPushButton::clicked, this, [this] { endFieldSelect(m_cancelButton); });
+
+    // Alt+arrows rather than the buttons' own mnemonics: the arrows are what the lists themselves move by.
+    auto *up = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Up), this);
+    auto *down = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Down), this);
+    connect(up, &QShortcut::activated, this, [this] { moveField(-1); });
+    connect(down, &QShortcut::activated, this, [this] { moveField(1); });
+    // Return in the options adds; Delete in a chosen list removes. Both must not reach the dialog, where
+    // Return would confirm the sheet.
+    for (QListView *table : { ui->optionsView, ui->fieldView, ui->sortView })
+        table->installEventFilter(this);
+    // The move buttons follow the list the user is in, and focus moves without any selection changing.
+    connect(qApp, &QApplication::focusChanged, this, &FieldSelectionSheet::updateMoveButtons);
 }
 
-FieldSelectionSheet::~FieldSelectionSheet() = default;
+FieldSelectionSheet::~FieldSelectionSheet()
+{
+    // Focus moves while the widgets go, after ui is gone.
+    disconnect(qApp, nullptr, this, nullptr);
+}
 
 QListView *FieldSelectionSheet::optionsView() const
 {
@@ -103,14 +132,24 @@ QPushButton *FieldSelectionSheet::removeFieldButton() const
     return ui->removeFieldButton;
 }
 
+QPushButton *FieldSelectionSheet::moveUpButton() const
+{
+    return ui->moveUpButton;
+}
+
+QPushButton *FieldSelectionSheet::moveDownButton() const
+{
+    return ui->moveDownButton;
+}
+
 QPushButton *FieldSelectionSheet::saveButton() const
 {
-    return ui->saveButton;
+    return m_saveButton;
 }
 
 QPushButton *FieldSelectionSheet::cancelButton() const
 {
-    return ui->cancelButton;
+    return m_cancelButton;
 }
 
 QCheckBox *FieldSelectionSheet::iTunesOrderingButton() const
@@ -139,7 +178,7 @@ void FieldSelectionSheet::reloadTables()
 
 void FieldSelectionSheet::updateSaveButton()
 {
-    ui->saveButton->setEnabled(m_fieldModel->rowCount() > 0);
+    m_saveButton->setEnabled(m_fieldModel->rowCount() > 0);
 }
 
 void FieldSelectionSheet::selectRow(QListView *table, int row)
@@ -165,9 +204,71 @@ void FieldSelectionSheet::addField()
     selectRow(ui->optionsView, row);
 }
 
+QListView *FieldSelectionSheet::activeChosenList() const
+{
+    QWidget *focus = focusWidget();
+    if ((focus == ui->fieldView || focus == ui->sortView)
+        && static_cast<QListView *>(focus)->selectionModel()->hasSelection())
+        return static_cast<QListView *>(focus);
+    return ui->sortView->selectionModel()->hasSelection() ? ui->sortView : ui->fieldView;
+}
+
+void FieldSelectionSheet::selectCurrentIfNone(QListView *table)
+{
+    // A list entered by the keyboard shows its current row without selecting it; keys act on that row then.
+    const QModelIndex current = table->currentIndex();
+    if (!table->selectionModel()->hasSelection() && current.isValid())
+        table->selectionModel()->setCurrentIndex(current, QItemSelectionModel::ClearAndSelect);
+}
+
+void FieldSelectionSheet::moveField(int by)
+{
+    if (QWidget *focus = focusWidget(); focus == ui->fieldView || focus == ui->sortView)
+        selectCurrentIfNone(static_cast<QListView *>(focus));
+    QListView *table = activeChosenList();
+    const QModelIndexList selected = table->selectionModel()->selectedRows();
+    if (selected.isEmpty())
+        return;
+    auto *model = static_cast<FieldListModel *>(table->model());
+    if (!model->moveRowBy(selected.first().row(), by))
+        return;
+    table->scrollTo(table->selectionModel()->selectedRows().value(0));
+    updateMoveButtons();
+}
+
+void FieldSelectionSheet::updateMoveButtons()
+{
+    QListView *table = activeChosenList();
+    const QModelIndexList selected = table->selectionModel()->selectedRows();
+    const int row = selected.isEmpty() ? -1 : selected.first().row();
+    ui->moveUpButton->setEnabled(row > 0);
+    ui->moveDownButton->setEnabled(row >= 0 && row + 1 < table->model()->rowCount());
+}
+
+bool FieldSelectionSheet::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() != QEvent::KeyPress)
+        return QDialog::eventFilter(watched, event);
+    const auto *key = static_cast<QKeyEvent *>(event);
+    if (key->modifiers() & ~Qt::KeypadModifier)
+        return QDialog::eventFilter(watched, event);
+    if (watched == ui->optionsView && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
+        selectCurrentIfNone(ui->optionsView);
+        addField();
+        return true;
+    }
+    if ((watched == ui->fieldView || watched == ui->sortView)
+        && (key->key() == Qt::Key_Delete || key->key() == Qt::Key_Backspace)) {
+        selectCurrentIfNone(static_cast<QListView *>(watched));
+        removeField();
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
 void FieldSelectionSheet::removeField()
 {
-    QListView *source = ui->sortView->selectionModel()->hasSelection() ? ui->sortView : ui->fieldView;
+    QListView *source = activeChosenList();
     const QModelIndexList selected = source->selectionModel()->selectedRows();
     if (selected.isEmpty())
         return;
@@ -193,6 +294,7 @@ void FieldSelectionSheet::tableSelectionDidChange(QListView *table)
         ui->addFieldButton->setEnabled(table->selectionModel()->hasSelection());
     else
         ui->removeFieldButton->setEnabled(table->selectionModel()->hasSelection());
+    updateMoveButtons();
 }
 
 void FieldSelectionSheet::updateAddRemoveButtons()
@@ -201,6 +303,7 @@ void FieldSelectionSheet::updateAddRemoveButtons()
     ui->addFieldButton->setEnabled(ui->optionsView->selectionModel()->hasSelection());
     ui->removeFieldButton->setEnabled(
         ui->fieldView->selectionModel()->hasSelection() || ui->sortView->selectionModel()->hasSelection());
+    updateMoveButtons();
 }
 
 void FieldSelectionSheet::iTunesOrderingStateChanged()
@@ -228,7 +331,7 @@ bool FieldSelectionSheet::runModal(const std::function<void(FieldSelectionSheet 
 
 void FieldSelectionSheet::endFieldSelect(QObject *sender)
 {
-    m_fieldSelectOK = sender == ui->saveButton;
+    m_fieldSelectOK = sender == m_saveButton;
     QDialog::done(m_fieldSelectOK ? QDialog::Accepted : QDialog::Rejected);
 }
 

@@ -14,7 +14,7 @@ class FieldSelectionSheet;
 }
 
 // The field-selection sheet: the options, field and sort lists of the controller's export choices, with the
-// add and remove buttons, the playlist-order check box, and confirm and cancel. It edits the controller's
+// add, remove and move buttons, the playlist-order check box, and confirm and cancel. It edits the controller's
 // lists in place, so its changes stay even when it is cancelled.
 class FieldSelectionSheet : public QDialog
 {
@@ -29,6 +29,8 @@ public:
     QListView *sortView() const;
     QPushButton *addFieldButton() const;
     QPushButton *removeFieldButton() const;
+    QPushButton *moveUpButton() const;
+    QPushButton *moveDownButton() const;
     QPushButton *saveButton() const;
     QPushButton *cancelButton() const;
     QCheckBox *iTunesOrderingButton() const;
@@ -47,6 +49,9 @@ public:
     void addField();
     // Returns the selected field of the sort list, or else of the field list, to the options.
     void removeField();
+    // Moves the selected field of the chosen list in use one row up (`by` -1) or down (1), within that list
+    // only: the column order and the sort order are set apart from each other.
+    void moveField(int by);
 
     // Runs the sheet window-modally on its parent until confirm or cancel; answers fieldSelectOK(). A given
     // `runner` takes the place of the modal loop and must end the sheet itself (tests).
@@ -57,16 +62,25 @@ public:
 
     void reject() override;
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
+    // The chosen list the edit buttons act on: the one with the focus, else the one with a selection.
+    QListView *activeChosenList() const;
+    void updateMoveButtons();
     void tableSelectionDidChange(QListView *table);
     void updateAddRemoveButtons();
     void iTunesOrderingStateChanged();
     static void selectRow(QListView *table, int row);
+    static void selectCurrentIfNone(QListView *table);
 
     const std::unique_ptr<Ui::FieldSelectionSheet> ui;
     ExportChoices &m_choices;
     FieldListModel *m_optionsModel;
     FieldListModel *m_fieldModel;
     FieldListModel *m_sortModel;
+    QPushButton *m_saveButton;
+    QPushButton *m_cancelButton;
     bool m_fieldSelectOK = false;
 };

@@ -84,9 +84,9 @@ TEST_F(ControllerTest, FirstStartShowsTheRegisteredDefaults)
     EXPECT_FALSE(find<QPushButton>("addFieldButton")->icon().isNull());
     EXPECT_FALSE(find<QPushButton>("removeFieldButton")->icon().isNull());
     EXPECT_EQ(titles(find<QListView>("optionsView")),
-        QStringList({ u"Album"_s, u"Artist"_s, u"BPM"_s, u"BitRate"_s, u"Comments"_s, u"Composer"_s, u"Disc Number"_s,
-            u"Genre"_s, u"Kind"_s, u"Location"_s, u"Name"_s, u"PlayCount"_s, u"Rating"_s, u"SampleRate"_s, u"Size"_s,
-            u"Time"_s, u"TrackNumber"_s, u"Year"_s }));
+        QStringList({ u"Album"_s, u"Artist"_s, u"BPM"_s, u"Bit Rate"_s, u"Comments"_s, u"Composer"_s, u"Disc Number"_s,
+            u"Genre"_s, u"Kind"_s, u"Location"_s, u"Name"_s, u"Play Count"_s, u"Rating"_s, u"Sample Rate"_s, u"Size"_s,
+            u"Time"_s, u"Track Number"_s, u"Year"_s }));
     EXPECT_TRUE(titles(find<QListView>("fieldView")).isEmpty());
     EXPECT_TRUE(titles(find<QListView>("sortView")).isEmpty());
 

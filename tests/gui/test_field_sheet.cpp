@@ -1,13 +1,17 @@
-// The field-selection sheet: adding and removing fields, the selection rule between the two chosen lists, the
-// button enabling, the playlist-order box, reordering by drag and drop on the list models, and its modal run.
+// The field-selection sheet: adding and removing fields (by mouse and by keyboard), the selection rule between the two
+// chosen lists, the button enabling, the playlist-order box, reordering by drag and drop on the list models, and its
+// modal run.
 #include "GuiTestSupport.h"
+#include "core/settings/Preferences.h"
 #include "gui/FieldListModel.h"
 #include "gui/FieldSelectionSheet.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QListView>
 #include <QMimeData>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTest>
 #include <QTimer>
 
@@ -266,4 +270,61 @@ TEST_F(FieldSheetTest, RunsWindowModallyUntilConfirmOrCancel)
         EXPECT_TRUE(wasModal);
         EXPECT_FALSE(s->isVisible());
     }
+}
+
+TEST_F(FieldSheetTest, TheKeyboardAloneSetsTheColumnsAndTheSortKeysApart)
+{
+    s->hide();
+    // As in the application: the sheet opens over the active main window, and takes the keys from it. (The
+    // sheet hidden while active stays the platform's focus window, so showing it again would not activate it.)
+    m_controller->show();
+    m_controller->activateWindow();
+    ASSERT_TRUE(QTest::qWaitFor([this] { return QApplication::activeWindow() == m_controller.get(); }));
+    const auto key = [](Qt::Key k, Qt::KeyboardModifiers modifiers = {}) {
+        // Where the keyboard goes: the focus, as the user moved it.
+        QTest::keyClick(QApplication::focusWidget(), k, modifiers);
+    };
+    m_controller->setFieldSelectionRunner([&](FieldSelectionSheet &sheet) {
+        sheet.activateWindow();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == &sheet; }));
+        key(Qt::Key_A, Qt::AltModifier); // Available fields
+        ASSERT_EQ(QApplication::focusWidget(), sheet.optionsView());
+        key(Qt::Key_Home);
+        for (int i = 0; i < 3; ++i)
+            key(Qt::Key_Return);
+        key(Qt::Key_End);
+        key(Qt::Key_Return);
+        ASSERT_TRUE(sheet.isVisible()) << "Return adds; it does not confirm the sheet";
+        ASSERT_EQ(titles(sheet.fieldView()), QStringList({ u"Album"_s, u"Artist"_s, u"BPM"_s, u"Year"_s }));
+
+        key(Qt::Key_X, Qt::AltModifier); // Exported fields
+        ASSERT_EQ(QApplication::focusWidget(), sheet.fieldView());
+        key(Qt::Key_End);
+        key(Qt::Key_Delete);
+        key(Qt::Key_End);
+        key(Qt::Key_Up, Qt::AltModifier);
+        key(Qt::Key_Up, Qt::AltModifier);
+        key(Qt::Key_Up, Qt::AltModifier); // already at the top: nothing more
+        EXPECT_FALSE(sheet.moveUpButton()->isEnabled());
+        EXPECT_TRUE(sheet.moveDownButton()->isEnabled());
+
+        key(Qt::Key_S, Qt::AltModifier); // Sort by
+        ASSERT_EQ(QApplication::focusWidget(), sheet.sortView());
+        key(Qt::Key_Home);
+        key(Qt::Key_Down, Qt::AltModifier);
+        EXPECT_EQ(titles(sheet.fieldView()), QStringList({ u"BPM"_s, u"Album"_s, u"Artist"_s }))
+            << "the sort keys move alone";
+
+        key(Qt::Key_O, Qt::AltModifier); // Continue
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !sheet.isVisible(); }));
+    });
+    interaction().savePanelAnswers.push_back(std::nullopt);
+    m_controller->findChild<QTabWidget *>(u"mainTabView"_s)->setCurrentIndex(0);
+    m_controller->findChild<QPushButton *>(u"exportButton"_s)->click();
+
+    EXPECT_EQ(interaction().savePanelRequests.size(), 1) << "confirmed";
+    EXPECT_EQ(store().stringListForKey(QString(Preferences::prFieldOrder)),
+        QStringList({ u"BPM"_s, u"Album"_s, u"Artist"_s }));
+    EXPECT_EQ(store().stringListForKey(QString(Preferences::prSortOrder)),
+        QStringList({ u"Artist"_s, u"Album"_s, u"BPM"_s }));
 }

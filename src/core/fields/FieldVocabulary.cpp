@@ -59,6 +59,10 @@ std::optional<Field> fieldForTitle(const QString &text, std::span<const Field> o
         if (text == title(f))
             return f;
     }
+    for (Field f : order) {
+        if (text == info(f).titleKey)
+            return f;
+    }
     return std::nullopt;
 }
 

@@ -51,7 +51,9 @@ QString title(Field field);
 QStringList offeredTitles();
 
 // The field that `title` names: `title` compared exactly (letter case significant) with the localised title
-// of each field of `order`, in that order; the first match wins. Nothing when none matches.
+// of each field of `order`, in that order; the first match wins. Failing that, the same with the fields' title
+// keys, which is what older settings and other languages' users have stored (such as "SampleRate").
+// Nothing when none matches.
 std::optional<Field> fieldForTitle(const QString &title, std::span<const Field> order);
 
 // Lookup orders of the parts of the system that tell which field a title names.

@@ -38,9 +38,20 @@ void ExportChoices::fillFromSettings(const UserDefaults &store)
     const QStringList storedFields = store.stringListForKey(QString(Preferences::prFieldOrder));
     if (storedFields.isEmpty())
         return;
-    // Stored lists are taken as they stand, even titles that no longer name a field.
-    m_fieldOrder = storedFields;
-    m_sortOrder = store.stringListForKey(QString(Preferences::prSortOrder));
+    // A stored title that names a field by its title key (as settings from before the titles were words do) is
+    // read as the field's title of today, so that it counts as chosen and shows as the others; the store gets
+    // the new titles on the next write. Titles that no longer name a field are taken as they stand.
+    const auto currentTitles = [](const QStringList &stored) {
+        QStringList titles;
+        titles.reserve(stored.size());
+        for (const QString &title : stored) {
+            const std::optional<Field> field = FieldVocabulary::fieldForTitle(title, FieldVocabulary::compareOrder());
+            titles.append(field ? FieldVocabulary::title(*field) : title);
+        }
+        return titles;
+    };
+    m_fieldOrder = currentTitles(storedFields);
+    m_sortOrder = currentTitles(store.stringListForKey(QString(Preferences::prSortOrder)));
     for (const QString &title : std::as_const(m_fieldOrder))
         m_exportOptions.removeAll(title);
 }
@@ -90,4 +101,20 @@ qsizetype ExportChoices::moveByDrop(QStringList &list, const QString &title, qsi
     list.removeAt(i);
     list.insert(dropRow, title);
     return dropRow;
+}
+
+bool ExportChoices::moveUp(QStringList &list, qsizetype row)
+{
+    if (row < 1 || row >= list.size())
+        return false;
+    list.swapItemsAt(row, row - 1);
+    return true;
+}
+
+bool ExportChoices::moveDown(QStringList &list, qsizetype row)
+{
+    if (row < 0 || row + 1 >= list.size())
+        return false;
+    list.swapItemsAt(row, row + 1);
+    return true;
 }

@@ -42,6 +42,10 @@ public:
     // Moves `title` within `list` by a drop above row `dropRow` (-1: to the end). Answers the title's new
     // index, or -1 when the title is not in the list.
     static qsizetype moveByDrop(QStringList &list, const QString &title, qsizetype dropRow);
+    // Swap row `row` of `list` with the one above (below); false when there is none. The keyboard's way of
+    // reordering, so the field list and the sort list can be put in different orders without a mouse.
+    static bool moveUp(QStringList &list, qsizetype row);
+    static bool moveDown(QStringList &list, qsizetype row);
 
 private:
     QStringList m_exportOptions;

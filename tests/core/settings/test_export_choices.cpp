@@ -7,9 +7,9 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-const QStringList allSorted = { u"Album"_s, u"Artist"_s, u"BPM"_s, u"BitRate"_s, u"Comments"_s, u"Composer"_s,
-    u"Disc Number"_s, u"Genre"_s, u"Kind"_s, u"Location"_s, u"Name"_s, u"PlayCount"_s, u"Rating"_s, u"SampleRate"_s,
-    u"Size"_s, u"Time"_s, u"TrackNumber"_s, u"Year"_s };
+const QStringList allSorted = { u"Album"_s, u"Artist"_s, u"BPM"_s, u"Bit Rate"_s, u"Comments"_s, u"Composer"_s,
+    u"Disc Number"_s, u"Genre"_s, u"Kind"_s, u"Location"_s, u"Name"_s, u"Play Count"_s, u"Rating"_s, u"Sample Rate"_s,
+    u"Size"_s, u"Time"_s, u"Track Number"_s, u"Year"_s };
 
 void store(CoreEnvironment &env, const QStringList &fields, const QStringList &sort)
 {
@@ -33,6 +33,9 @@ TEST(ExportChoices, FilledFromTheStoredLists)
             { u"Artist"_s, u"Name"_s }, 16 },
         { "no fields but a sort list", {}, { u"Name"_s }, {}, {}, 18 },
         { "unknown title", { u"Titel"_s }, { u"Titel"_s }, { u"Titel"_s }, { u"Titel"_s }, 18 },
+        { "titles of before they were words", { u"SampleRate"_s, u"Name"_s, u"PlayCount"_s },
+            { u"PlayCount"_s, u"Track Number"_s, u"SampleRate"_s }, { u"Sample Rate"_s, u"Name"_s, u"Play Count"_s },
+            { u"Play Count"_s, u"Track Number"_s, u"Sample Rate"_s }, 15 },
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
@@ -47,6 +50,8 @@ TEST(ExportChoices, FilledFromTheStoredLists)
         if (c.options == 18) {
             EXPECT_EQ(choices.getExportOptions(), allSorted);
         }
+        for (const QString &title : choices.getFieldOrder())
+            EXPECT_FALSE(choices.getExportOptions().contains(title)) << "offered twice: " << title.toStdString();
     }
 }
 
@@ -101,4 +106,33 @@ TEST(ExportChoices, DropsReorderWithinOneList)
     QStringList list = abcd;
     EXPECT_EQ(ExportChoices::moveByDrop(list, u"Z"_s, 0), -1);
     EXPECT_EQ(list, abcd);
+}
+
+TEST(ExportChoices, MovesUpAndDownByOneRow)
+{
+    const QStringList abc = { u"A"_s, u"B"_s, u"C"_s };
+    struct Case
+    {
+        bool up;
+        qsizetype row;
+        bool moved;
+        QStringList result;
+    };
+    const Case cases[] = {
+        { true, 1, true, { u"B"_s, u"A"_s, u"C"_s } },
+        { true, 2, true, { u"A"_s, u"C"_s, u"B"_s } },
+        { true, 0, false, abc },
+        { true, 3, false, abc },
+        { true, -1, false, abc },
+        { false, 0, true, { u"B"_s, u"A"_s, u"C"_s } },
+        { false, 1, true, { u"A"_s, u"C"_s, u"B"_s } },
+        { false, 2, false, abc },
+        { false, -1, false, abc },
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::string(c.up ? "up " : "down ") + std::to_string(c.row));
+        QStringList list = abc;
+        EXPECT_EQ(c.up ? ExportChoices::moveUp(list, c.row) : ExportChoices::moveDown(list, c.row), c.moved);
+        EXPECT_EQ(list, c.result);
+    }
 }
