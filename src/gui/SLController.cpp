@@ -21,7 +21,9 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPointer>
+#include <QScreen>
 #include <QStatusBar>
+#include <QTabWidget>
 #include <QTableWidget>
 
 using namespace Qt::StringLiterals;
@@ -58,6 +60,9 @@ enum class Binding {
     PopUpByWord, // a pop-up of PlayerPlaylistSettings::choicesFor(key): the word of the selected item
     LineEdit, // the text as it stands
     MappingTable, // the rows "OLD=NEW" in order; rows with both cells empty are not stored
+    WindowGeometry, // QWidget::saveGeometry() in base64
+    TabIndex, // the index of the current tab as an integer
+    PlaylistPopUp, // the title of the selected playlist
 };
 
 struct ControlBinding
@@ -100,6 +105,9 @@ QList<ControlBinding> controlBindings(const Ui::SLController &ui, const FieldSel
         { ui.ppLineEndPopUp, prPPLineEnd, Binding::PopUpByWord },
         { ui.ppStreamsPopUp, prPPStreams, Binding::PopUpByWord },
         { ui.ppExtensionPopUp, prPPExtension, Binding::PopUpByWord },
+        { ui.centralWidget->window(), prWindowGeometry, Binding::WindowGeometry },
+        { ui.mainTabView, prLastTab, Binding::TabIndex },
+        { ui.playlistPopUp, prLastPlaylist, Binding::PlaylistPopUp },
     };
 }
 
@@ -185,6 +193,15 @@ void storeControl(const ControlBinding &row, UserDefaults &s)
     case Binding::MappingTable:
         s.setObject(mappingEntries(controlOf<QTableWidget>(row)), key);
         break;
+    case Binding::WindowGeometry:
+        s.setObject(QString::fromLatin1(row.control->saveGeometry().toBase64()), key);
+        break;
+    case Binding::TabIndex:
+        s.setInteger(controlOf<QTabWidget>(row)->currentIndex(), key);
+        break;
+    case Binding::PlaylistPopUp:
+        s.setObject(controlOf<QComboBox>(row)->currentText(), key);
+        break;
     }
 }
 
@@ -257,9 +274,10 @@ SLController::SLController(QWidget *parent)
     // The sheet's double-click and drag settings are made with the sheet.
     s_mainController = this;
     ExportChoices::setMain(&m_choices);
+    // Loaded before showing, as a restored geometry asks: the window appears once, where it was left.
+    setUpControls();
     show();
     activateWindow();
-    setUpControls();
     applyAlbumBasedRule(isOn(ui->htmlAlbumBasedExportButton));
     applyDelimiterRule(ui->dtDelimiterPopUp->currentIndex());
 }
@@ -293,6 +311,8 @@ void SLController::setUpControls()
     using namespace Preferences;
     m_choices.fillFromSettings(store());
     m_sheet->setUpButtonImages();
+    // Filled before the controls are loaded, so that the stored playlist can be selected in it.
+    fillPlaylistPopUp();
     // Before the sheet's tables are filled: the iTunes ordering decides whether the sort rows show.
     for (const ControlBinding &row : controlBindings(*ui, *m_sheet)) {
         switch (row.binding) {
@@ -328,12 +348,38 @@ void SLController::setUpControls()
         case Binding::MappingTable:
             loadMappingTable(controlOf<QTableWidget>(row), store().stringListForKey(QString(row.key)));
             break;
+        case Binding::WindowGeometry: {
+            // Nothing stored, or something unreadable: the size the form gives it, in the middle of the screen,
+            // clear of the top edge, where a restored window would be moved down to show its title bar.
+            const QByteArray geometry = QByteArray::fromBase64(stringFor(row.key).toLatin1());
+            if (geometry.isEmpty() || !row.control->restoreGeometry(geometry)) {
+                if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+                    QRect frame = row.control->frameGeometry();
+                    frame.moveCenter(screen->availableGeometry().center());
+                    row.control->move(frame.topLeft());
+                }
+            }
+            break;
+        }
+        case Binding::TabIndex: {
+            QTabWidget *const tabs = controlOf<QTabWidget>(row);
+            const qint64 tab = integerFor(row.key);
+            tabs->setCurrentIndex(tab >= 0 && tab < tabs->count() ? int(tab) : 0);
+            break;
+        }
+        case Binding::PlaylistPopUp: {
+            // A playlist gone from the library leaves the first one selected.
+            QComboBox *const popUp = controlOf<QComboBox>(row);
+            const int index = popUp->findText(stringFor(row.key));
+            if (index >= 0)
+                popUp->setCurrentIndex(index);
+            break;
+        }
         }
     }
     m_sheet->updateSaveButton();
     m_sheet->reloadTables();
 
-    fillPlaylistPopUp();
     ui->exportButton->setEnabled(true);
 
     m_controlsLoaded = true;

@@ -485,6 +485,26 @@ TEST_F(ControllerTest, AboutBoxGoesThroughTheInteraction)
     EXPECT_TRUE(interaction().abouts.first().text.contains(u"never changes it"_s));
 }
 
+TEST_F(ControllerTest, TheWindowComesBackWhereItWasLeft)
+{
+    start();
+    m_controller->resize(900, 760);
+    find<QTabWidget>("mainTabView")->setCurrentIndex(2);
+    find<QComboBox>("playlistPopUp")->setCurrentText(u"Rock/Pop"_s);
+
+    restart();
+    EXPECT_EQ(m_controller->size(), QSize(900, 760));
+    EXPECT_EQ(find<QTabWidget>("mainTabView")->currentIndex(), 2);
+    EXPECT_EQ(find<QComboBox>("playlistPopUp")->currentText(), u"Rock/Pop"_s);
+
+    // A playlist gone from the library, or a tab that no longer exists, leaves the first of each.
+    store().setObject(u"Gone"_s, QString(prLastPlaylist));
+    store().setInteger(99, QString(prLastTab));
+    m_controller->setUpControls();
+    EXPECT_EQ(find<QComboBox>("playlistPopUp")->currentIndex(), 0);
+    EXPECT_EQ(find<QTabWidget>("mainTabView")->currentIndex(), 0);
+}
+
 TEST_F(ControllerTest, DefaultEncodingButtonSelectsUTF8WithoutStoring)
 {
     start();
