@@ -18,6 +18,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDesktopServices>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPointer>
@@ -25,6 +27,7 @@
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTableWidget>
+#include <QUrl>
 
 using namespace Qt::StringLiterals;
 
@@ -259,7 +262,9 @@ SLController::SLController(QWidget *parent)
     connect(ui->reloadAction, &QAction::triggered, this, &SLController::refreshLibrarySelector);
     connect(ui->preferencesAction, &QAction::triggered, this, &SLController::showPrefs);
     connect(ui->quitAction, &QAction::triggered, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+    connect(ui->helpAction, &QAction::triggered, this, &SLController::showHelp);
     connect(ui->aboutAction, &QAction::triggered, this, &SLController::showAbout);
+    connect(ui->aboutQtAction, &QAction::triggered, this, [] { UserInteraction::current().showAboutToolkit(); });
     connect(ui->htmlAlbumBasedExportButton, &QCheckBox::toggled, this, &SLController::toggleAlbumExport);
     connect(ui->htmlColorDefaultsButton, &QPushButton::clicked, this, &SLController::setHTMLColorsToDefault);
     connect(ui->htmlSetUpLinkingButton, &QPushButton::clicked, this, &SLController::setUpHTMLLinking);
@@ -644,5 +649,21 @@ void SLController::showAbout()
         u"<h3>Setlistry "_s + QCoreApplication::applicationVersion()
             + u"</h3><p>Publishes the playlists of your iTunes library as HTML pages, delimited text, "
               u"M3U playlists and QuickTime Streaming Server playlists.</p>"
-              u"<p>Setlistry only reads the library file; it never changes it.</p>"_s);
+              u"<p>Setlistry only reads the library file; it never changes it.</p>"
+              u"<p>Free software under the MIT licence.</p>"_s);
+}
+
+QString SLController::helpDocumentPath()
+{
+    // The installed copy sits at the same place relative to the program wherever the whole tree was installed;
+    // a program run from its build tree has only the source's.
+    const QString installed
+        = QCoreApplication::applicationDirPath() + u"/"_s + QStringLiteral(SETLISTRY_DOC_FROM_BIN) + u"/README.md"_s;
+    return QFileInfo::exists(installed) ? QFileInfo(installed).canonicalFilePath()
+                                        : QStringLiteral(SETLISTRY_SOURCE_README);
+}
+
+void SLController::showHelp()
+{
+    QDesktopServices::openUrl(QUrl::fromLocalFile(helpDocumentPath()));
 }

@@ -62,6 +62,10 @@ public:
     // The padding check box is kept, but disabled, while the chosen delimiter does not pad.
     void applyDelimiterRule(int delimiterIndex);
     void showPrefs();
+    // The README, opened in the desktop's viewer for it.
+    void showHelp();
+    // The installed README, or the source tree's when the program runs from its build tree.
+    static QString helpDocumentPath();
     // Reads the library file again and refills the playlist pop-up, selecting the first playlist.
     void refreshLibrarySelector();
     void addField();

@@ -19,6 +19,7 @@ public:
     void beginSavePanel(const SavePanelRequest &request, std::function<void(std::optional<QString>)> done) override;
     std::optional<QString> chooseColor(const QString &currentColor, const QString &title) override;
     void showAbout(const QString &title, const QString &text) override;
+    void showAboutToolkit() override;
     void terminate() override;
     bool isTerminating() const override { return m_terminating; }
 

@@ -22,6 +22,7 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QListView>
+#include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
 #include <QTabWidget>
@@ -483,6 +484,26 @@ TEST_F(ControllerTest, AboutBoxGoesThroughTheInteraction)
     EXPECT_EQ(interaction().abouts.first().title, u"About Setlistry"_s);
     EXPECT_TRUE(interaction().abouts.first().text.contains(QCoreApplication::applicationVersion()));
     EXPECT_TRUE(interaction().abouts.first().text.contains(u"never changes it"_s));
+}
+
+TEST_F(ControllerTest, TheHelpMenuOpensTheReadmeAndBothAboutBoxes)
+{
+    start();
+    const QAction *help = find<QAction>("helpAction");
+    ASSERT_NE(help, nullptr);
+    EXPECT_EQ(help->shortcut(), QKeySequence(Qt::Key_F1));
+    const QFileInfo readme(SLController::helpDocumentPath());
+    EXPECT_TRUE(readme.isFile()) << readme.filePath().toStdString();
+    EXPECT_EQ(readme.fileName(), u"README.md"_s);
+
+    const QList<QAction *> menu = find<QMenu>("helpMenu")->actions();
+    for (const char *name : { "helpAction", "aboutAction", "aboutQtAction" })
+        EXPECT_TRUE(menu.contains(find<QAction>(name))) << name;
+    find<QAction>("aboutQtAction")->trigger();
+    EXPECT_EQ(interaction().toolkitAbouts, 1);
+    find<QAction>("aboutAction")->trigger();
+    ASSERT_EQ(interaction().abouts.size(), 1);
+    EXPECT_TRUE(interaction().abouts.first().text.contains(u"MIT"_s));
 }
 
 TEST_F(ControllerTest, TheWindowComesBackWhereItWasLeft)

@@ -40,6 +40,7 @@ public:
     QList<ColorRequest> colorRequests;
     QList<About> abouts;
     int beeps = 0;
+    int toolkitAbouts = 0;
     bool terminated = false;
 
     AlertButton runCriticalAlert(const QString &title, const QString &message, const QString &defaultButton,
@@ -49,6 +50,7 @@ public:
     void beginSavePanel(const SavePanelRequest &request, std::function<void(std::optional<QString>)> done) override;
     std::optional<QString> chooseColor(const QString &currentColor, const QString &title) override;
     void showAbout(const QString &title, const QString &text) override;
+    void showAboutToolkit() override { ++toolkitAbouts; }
     void terminate() override;
     bool isTerminating() const override { return terminated; }
 };

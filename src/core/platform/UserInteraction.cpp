@@ -23,6 +23,8 @@ std::optional<QString> UserInteraction::chooseColor(const QString &, const QStri
 
 void UserInteraction::showAbout(const QString &, const QString &) { }
 
+void UserInteraction::showAboutToolkit() { }
+
 UserInteraction *UserInteraction::setCurrent(UserInteraction *interaction)
 {
     return std::exchange(s_current, interaction);
