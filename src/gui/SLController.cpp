@@ -25,6 +25,7 @@
 #include <QPointer>
 #include <QScreen>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QUrl>
@@ -65,8 +66,12 @@ enum class Binding {
     MappingTable, // the rows "OLD=NEW" in order; rows with both cells empty are not stored
     WindowGeometry, // QWidget::saveGeometry() in base64
     TabIndex, // the index of the current tab as an integer
-    PlaylistPopUp, // the title of the selected playlist
+    PlaylistPopUp, // the title of the selected playlist, told apart from others of its name
 };
+
+// The playlist pop-up's items hold the playlist's index in the library as their data, and its title (without
+// the indentation the item shows) in this role.
+constexpr int playlistTitleRole = Qt::UserRole + 1;
 
 struct ControlBinding
 {
@@ -203,7 +208,7 @@ void storeControl(const ControlBinding &row, UserDefaults &s)
         s.setInteger(controlOf<QTabWidget>(row)->currentIndex(), key);
         break;
     case Binding::PlaylistPopUp:
-        s.setObject(controlOf<QComboBox>(row)->currentText(), key);
+        s.setObject(controlOf<QComboBox>(row)->currentData(playlistTitleRole).toString(), key);
         break;
     }
 }
@@ -375,7 +380,7 @@ void SLController::setUpControls()
         case Binding::PlaylistPopUp: {
             // A playlist gone from the library leaves the first one selected.
             QComboBox *const popUp = controlOf<QComboBox>(row);
-            const int index = popUp->findText(stringFor(row.key));
+            const int index = popUp->findData(stringFor(row.key), playlistTitleRole);
             if (index >= 0)
                 popUp->setCurrentIndex(index);
             break;
@@ -406,10 +411,35 @@ void SLController::saveControlStates()
 
 void SLController::fillPlaylistPopUp()
 {
-    ui->playlistPopUp->clear();
-    ui->playlistPopUp->addItems(ExportFlow::popUpTitles(m_XMLAccess->getPlaylistNames()));
-    if (ui->playlistPopUp->count() > 0)
-        ui->playlistPopUp->setCurrentIndex(0);
+    QComboBox *const popUp = ui->playlistPopUp;
+    popUp->clear();
+    const QIcon folderIcon = style()->standardIcon(QStyle::SP_DirIcon);
+    for (const ExportFlow::PlaylistItem &item : ExportFlow::playlistItems(m_XMLAccess->getPlaylistSummaries())) {
+        popUp->addItem(ExportFlow::playlistItemText(item), QVariant::fromValue(item.index));
+        const int at = popUp->count() - 1;
+        popUp->setItemData(at, item.title, playlistTitleRole);
+        if (item.folder) {
+            popUp->setItemIcon(at, folderIcon);
+            QFont bold = popUp->font();
+            bold.setBold(true);
+            popUp->setItemData(at, bold, Qt::FontRole);
+        }
+    }
+    if (popUp->count() > 0)
+        popUp->setCurrentIndex(0);
+}
+
+QString SLController::selectedPlaylistTitle() const
+{
+    return ui->playlistPopUp->currentData(playlistTitleRole).toString();
+}
+
+std::optional<Playlist> SLController::selectedPlaylist() const
+{
+    const QVariant index = ui->playlistPopUp->currentData();
+    if (!m_XMLAccess || !index.isValid())
+        return std::nullopt;
+    return m_XMLAccess->getPlaylistAt(index.value<qsizetype>());
 }
 
 void SLController::applyAlbumBasedRule(bool albumBased)
@@ -452,7 +482,7 @@ void SLController::saveExport()
     if (ui->playlistPopUp->count() == 0)
         return;
     const int tab = ui->mainTabView->currentIndex();
-    const auto request = ExportFlow::savePanelRequest(ui->playlistPopUp->currentText(), tab);
+    const auto request = ExportFlow::savePanelRequest(selectedPlaylistTitle(), tab);
     QPointer<SLController> self(this);
     UserInteraction::current().beginSavePanel(request, [self](std::optional<QString> chosenPath) {
         if (self)
@@ -465,8 +495,8 @@ void SLController::savePanelDidEnd(const std::optional<QString> &chosenPath)
     if (!chosenPath)
         return;
     const std::optional<ExportFormat::Outcome> outcome
-        = ExportFlow::finishExport(*m_XMLAccess, ui->playlistPopUp->currentText(), ui->mainTabView->currentIndex(),
-            isOn(ui->htmlAlbumBasedExportButton), *chosenPath);
+        = ExportFlow::finishExport(*m_XMLAccess, ui->playlistPopUp->currentData().value<qsizetype>(),
+            ui->mainTabView->currentIndex(), isOn(ui->htmlAlbumBasedExportButton), *chosenPath);
     // Told where it does not stop the user: a skipped song must not go unseen, but needs no answer.
     if (outcome && !outcome->summary.isEmpty())
         statusBar()->showMessage(outcome->summary);
@@ -487,7 +517,7 @@ void SLController::setUpPlayerPlaylistTab()
     ui->ppPreviewTable->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     connect(table, &QTableWidget::itemChanged, this, &SLController::updatePlayerPlaylistPreview);
     connect(ui->ppPlaylistDirField, &QLineEdit::textChanged, this, &SLController::updatePlayerPlaylistPreview);
-    connect(ui->playlistPopUp, &QComboBox::currentTextChanged, this, &SLController::updatePlayerPlaylistPreview);
+    connect(ui->playlistPopUp, &QComboBox::currentIndexChanged, this, &SLController::updatePlayerPlaylistPreview);
     connect(ui->ppAddMappingButton, &QPushButton::clicked, this, &SLController::addMapping);
     connect(ui->ppRemoveMappingButton, &QPushButton::clicked, this, &SLController::removeMapping);
     connect(ui->ppMoveUpButton, &QPushButton::clicked, this, [this] { moveMapping(-1); });
@@ -569,7 +599,7 @@ void SLController::updatePlayerPlaylistPreview()
             storeControl(row, scratch);
     }
     QTableWidget *const table = ui->ppPreviewTable;
-    const std::optional<Playlist> playlist = m_XMLAccess->getPlaylist(ui->playlistPopUp->currentText());
+    const std::optional<Playlist> playlist = selectedPlaylist();
     if (!playlist) {
         table->setRowCount(0);
         ui->ppPreviewSummaryLabel->clear();
@@ -603,8 +633,7 @@ void SLController::setHTMLColorsToDefault()
 
 void SLController::setUpHTMLLinking()
 {
-    PrefsPanel::sharedInstance().setCurrentPlaylist(
-        m_XMLAccess->getPlaylist(ui->playlistPopUp->currentText()), m_XMLAccess->musicFolder());
+    PrefsPanel::sharedInstance().setCurrentPlaylist(selectedPlaylist(), m_XMLAccess->musicFolder());
     PrefsPanel::sharedInstance().showLinksPanel();
 }
 
@@ -615,8 +644,7 @@ void SLController::setDTEncodingToDefault()
 
 void SLController::showPrefs()
 {
-    PrefsPanel::sharedInstance().setCurrentPlaylist(
-        m_XMLAccess->getPlaylist(ui->playlistPopUp->currentText()), m_XMLAccess->musicFolder());
+    PrefsPanel::sharedInstance().setCurrentPlaylist(selectedPlaylist(), m_XMLAccess->musicFolder());
     PrefsPanel::sharedInstance().showPanel();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/library/Playlist.h"
 #include "core/settings/ExportChoices.h"
 
 #include <QMainWindow>
@@ -88,6 +89,9 @@ public:
 private:
     void applyAlbumBasedRule(bool albumBased);
     void fillPlaylistPopUp();
+    // The playlist selected in the pop-up, built afresh, and its title; nothing when there is none.
+    std::optional<Playlist> selectedPlaylist() const;
+    QString selectedPlaylistTitle() const;
     void showAbout();
     void setUpPlayerPlaylistTab();
     void updateMappingButtons();

@@ -20,6 +20,7 @@
 #include <QDialog>
 #include <QDir>
 #include <QFileInfo>
+#include <QFont>
 #include <QLineEdit>
 #include <QListView>
 #include <QMenu>
@@ -384,20 +385,62 @@ TEST_F(ControllerTest, SavePanelProposesTheNameAndStartsInTheLastFolder)
     EXPECT_EQ(interaction().savePanelRequests.first().startFolder, env().home());
 }
 
-TEST_F(ControllerTest, PlaylistsSharingANameAppearOnceAndTheFirstIsExported)
+TEST_F(ControllerTest, PlaylistsSharingANameAreToldApartAndEachExportsItself)
 {
     start();
-    EXPECT_EQ(
-        itemsOf(find<QComboBox>("playlistPopUp")), QStringList({ u"Library"_s, u"Rock/Pop"_s, u"Empty"_s, u"Mix"_s }));
+    EXPECT_EQ(itemsOf(find<QComboBox>("playlistPopUp")),
+        QStringList({ u"Library"_s, u"Rock/Pop"_s, u"Mix"_s, u"Empty"_s, u"Mix (2)"_s }));
 
-    find<QComboBox>("playlistPopUp")->setCurrentText(u"Mix"_s);
+    const struct
+    {
+        QString item;
+        const char *has;
+        const char *hasNot;
+    } cases[] = { { u"Mix"_s, "Alpha", "Beta" }, { u"Mix (2)"_s, "Beta", "Alpha" } };
     find<QTabWidget>("mainTabView")->setCurrentIndex(2);
-    const QString target = env().path(u"Mix.m3u"_s);
+    for (const auto &c : cases) {
+        find<QComboBox>("playlistPopUp")->setCurrentText(c.item);
+        const QString target = env().path(c.item + u".m3u"_s);
+        interaction().savePanelAnswers.push_back(target);
+        find<QPushButton>("exportButton")->click();
+        EXPECT_EQ(interaction().savePanelRequests.last().proposedName, c.item + u".m3u"_s);
+        const QByteArray written = readFileBytes(target);
+        EXPECT_TRUE(written.contains(c.has)) << written.constData();
+        EXPECT_FALSE(written.contains(c.hasNot)) << written.constData();
+    }
+}
+
+TEST_F(ControllerTest, FoldersShowTheirPlaylistsUnderThemAndExportTheirOwnSongs)
+{
+    QByteArray xml = libraryXml({ { 1, u"Alpha"_s, u"Zed"_s, u"One"_s }, { 2, u"Beta"_s, u"Abba"_s, u"Two"_s } },
+        { { u"Trips"_s, { 1, 2 } }, { u"Loose"_s, { 2 } }, { u"Road"_s, { 1 } } });
+    const auto mark = [&xml](const char *name, const char *keys) {
+        const QByteArray at = QByteArray("<string>") + name + "</string>\n";
+        xml.replace(at, QByteArray(at + keys));
+    };
+    mark("Trips", "<key>Playlist Persistent ID</key><string>F1</string><key>Folder</key><true/>\n");
+    mark("Road", "<key>Parent Persistent ID</key><string>F1</string>\n");
+    writeLibrary(xml);
+    start();
+
+    QComboBox *popUp = find<QComboBox>("playlistPopUp");
+    EXPECT_EQ(itemsOf(popUp), QStringList({ u"Trips"_s, u"    Road"_s, u"Loose"_s }));
+    EXPECT_TRUE(popUp->itemData(0, Qt::FontRole).value<QFont>().bold());
+    EXPECT_FALSE(popUp->itemIcon(0).isNull());
+    EXPECT_TRUE(popUp->itemIcon(1).isNull());
+
+    popUp->setCurrentIndex(0);
+    find<QTabWidget>("mainTabView")->setCurrentIndex(2);
+    const QString target = env().path(u"Trips.m3u"_s);
     interaction().savePanelAnswers.push_back(target);
     find<QPushButton>("exportButton")->click();
     const QByteArray written = readFileBytes(target);
-    EXPECT_TRUE(written.contains("Alpha")) << written.constData();
-    EXPECT_FALSE(written.contains("Beta")) << "the second \"Mix\" must not be exported";
+    EXPECT_TRUE(written.contains("Alpha") && written.contains("Beta")) << written.constData();
+
+    // The title, not the indented text, is what is proposed and stored.
+    popUp->setCurrentIndex(1);
+    m_controller->saveControlStates();
+    EXPECT_EQ(store().stringForKey(QString(prLastPlaylist)), u"Road"_s);
 }
 
 TEST_F(ControllerTest, AnEmptyLibraryOpensNoSavePanel)
