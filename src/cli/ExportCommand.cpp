@@ -2,6 +2,7 @@
 
 #include "CliInteraction.h"
 #include "core/export/PlayerPlaylistSettings.h"
+#include "core/flow/ExportFlow.h"
 #include "core/flow/ExportFormat.h"
 #include "core/html/HTML.h"
 #include "core/html/HTMLPage.h"
@@ -18,6 +19,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -262,14 +264,47 @@ int exportAll(
         printError(u"cannot make the folder "_s + dir);
         return Failure;
     }
-    QStringList taken;
+    // Where each playlist goes, by its index among the named entries: a folder playlist is a folder holding
+    // what the library puts in it (and no file of its own), unless --flat puts everything straight in DIR.
+    const QList<XMLAccessor::PlaylistSummary> summaries = library.getPlaylistSummaries();
+    QList<QString> folderOf(summaries.size(), dir);
+    QList<bool> skipped(summaries.size(), false);
+    QHash<QString, QStringList> takenIn;
+    if (!options.flat) {
+        QList<QString> below { dir };
+        for (const ExportFlow::PlaylistItem &item : ExportFlow::playlistItems(summaries)) {
+            below.resize(item.depth + 1);
+            folderOf[item.index] = below[item.depth];
+            if (!item.folder)
+                continue;
+            skipped[item.index] = true;
+            // Named like a file in the same folder would be, so that it never takes a playlist's name there.
+            const QString file = safeFileName(
+                item.title, options.format->fileExtension(), takenIn[below[item.depth]], options.format->writesPageSet);
+            below.append(below[item.depth] + u'/' + PathUtils::stringByDeletingPathExtension(file));
+        }
+    }
+    qsizetype index = 0;
     std::optional<QString> failed;
     library.forEachPlaylist([&](const Playlist &playlist) {
+        const qsizetype at = index++;
         // The visit cannot be cut short: once a playlist failed, the rest are passed over. A failure is most
         // often the folder (full, or gone), and every further playlist would only repeat the same alert.
-        if (failed)
+        if (failed || skipped.value(at))
             return;
-        if (!exportInto(dir, playlist, *options.format, albumBased, taken, interaction))
+        const QString into = folderOf.value(at, dir);
+        // A link in place of a folder playlist's folder would lead its files out of DIR (DIR itself may be one).
+        if (into != dir && FileManager::isSymbolicLinkAtPath(into) && !QFile::remove(into)) {
+            printError(u"cannot replace the symbolic link "_s + into);
+            failed = playlist.getName();
+            return;
+        }
+        if (!QDir().mkpath(into)) {
+            printError(u"cannot make the folder "_s + into);
+            failed = playlist.getName();
+            return;
+        }
+        if (!exportInto(into, playlist, *options.format, albumBased, takenIn[into], interaction))
             failed = playlist.getName();
     });
     if (failed) {
@@ -367,7 +402,10 @@ std::variant<ExportOptions, int> parseArguments(const QStringList &arguments)
     const QCommandLineOption playlistOption(u"playlist"_s, u"Export the first playlist named NAME."_s, u"NAME"_s);
     const QCommandLineOption playlistIdOption(
         u"playlist-id"_s, u"Export the playlist whose persistent ID is ID."_s, u"ID"_s);
-    const QCommandLineOption allOption(u"all"_s, u"Export every playlist into --output-dir."_s);
+    const QCommandLineOption allOption(u"all"_s,
+        u"Export every playlist into --output-dir; a folder playlist becomes a folder of its playlists' files."_s);
+    const QCommandLineOption flatOption(
+        u"flat"_s, u"With --all: every playlist straight in DIR, folder playlists as files of their own."_s);
     const QCommandLineOption formatOption(
         u"format"_s, u"Export format: "_s + ExportFormat::commandLineNames() + u"."_s, u"FORMAT"_s);
     const QCommandLineOption outputOption(u"output"_s, u"The file to write."_s, u"PATH"_s);
@@ -385,7 +423,7 @@ std::variant<ExportOptions, int> parseArguments(const QStringList &arguments)
     const QCommandLineOption playlistDirOption(
         u"playlist-dir"_s, u"m3u8: the folder relative paths start from."_s, u"DIR"_s);
     parser.addOptions(
-        { libraryOption, listOption, jsonOption, playlistOption, playlistIdOption, allOption, formatOption,
+        { libraryOption, listOption, jsonOption, playlistOption, playlistIdOption, allOption, flatOption, formatOption,
             outputOption, outputDirOption, albumOption, settingsOption, setOption, mapOption, playlistDirOption });
     for (const ChoiceOption &choice : choiceOptions)
         parser.addOption(QCommandLineOption(QString::fromLatin1(choice.name), QString::fromLatin1(choice.description),
@@ -440,6 +478,7 @@ std::variant<ExportOptions, int> parseArguments(const QStringList &arguments)
             printError(u"--all needs --output-dir DIR"_s);
             return Usage;
         }
+        options.flat = parser.isSet(flatOption);
         options.playlistName = parser.value(playlistOption);
         if (byId)
             options.playlistId = parser.value(playlistIdOption);

@@ -21,6 +21,7 @@ struct ExportOptions
     QString output; // the file for Playlist, the folder for All
     std::optional<QString> libraryPath; // none: searched for where the application looks
     QString settingsFile; // the user's settings unless --settings named another (which then exists)
+    bool flat = false; // All: every playlist straight in the folder, folder playlists as files of their own
     bool albumBased = false; // --album-based; the stored setting can turn it on too
     QList<std::pair<QString, QVariant>> overrides; // --set in the order given, each value of its key's kind
 };

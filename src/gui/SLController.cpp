@@ -24,6 +24,7 @@
 #include <QDesktopServices>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -31,7 +32,10 @@
 #include <QMimeData>
 #include <QPointer>
 #include <QPushButton>
+#include <QScreen>
 #include <QStatusBar>
+#include <QStyle>
+#include <QTabWidget>
 #include <QTableWidget>
 #include <QUrl>
 
@@ -69,7 +73,14 @@ enum class Binding {
     PopUpByWord, // a pop-up of PlayerPlaylistSettings::choicesFor(key): the word of the selected item
     LineEdit, // the text as it stands
     MappingTable, // the rows "OLD=NEW" in order; rows with both cells empty are not stored
+    WindowGeometry, // QWidget::saveGeometry() in base64
+    TabIndex, // the index of the current tab as an integer
+    PlaylistPopUp, // the title of the selected playlist, told apart from others of its name
 };
+
+// The playlist pop-up's items hold the playlist's index in the library as their data, and its title (without
+// the indentation the item shows) in this role.
+constexpr int playlistTitleRole = Qt::UserRole + 1;
 
 struct ControlBinding
 {
@@ -111,6 +122,9 @@ QList<ControlBinding> controlBindings(const Ui::SLController &ui, const FieldSel
         { ui.ppLineEndPopUp, prPPLineEnd, Binding::PopUpByWord },
         { ui.ppStreamsPopUp, prPPStreams, Binding::PopUpByWord },
         { ui.ppExtensionPopUp, prPPExtension, Binding::PopUpByWord },
+        { ui.centralWidget->window(), prWindowGeometry, Binding::WindowGeometry },
+        { ui.mainTabView, prLastTab, Binding::TabIndex },
+        { ui.playlistPopUp, prLastPlaylist, Binding::PlaylistPopUp },
     };
 }
 
@@ -196,6 +210,15 @@ void storeControl(const ControlBinding &row, UserDefaults &s)
     case Binding::MappingTable:
         s.setObject(mappingEntries(controlOf<QTableWidget>(row)), key);
         break;
+    case Binding::WindowGeometry:
+        s.setObject(QString::fromLatin1(row.control->saveGeometry().toBase64()), key);
+        break;
+    case Binding::TabIndex:
+        s.setInteger(controlOf<QTabWidget>(row)->currentIndex(), key);
+        break;
+    case Binding::PlaylistPopUp:
+        s.setObject(controlOf<QComboBox>(row)->currentData(playlistTitleRole).toString(), key);
+        break;
     }
 }
 
@@ -253,7 +276,9 @@ SLController::SLController(QWidget *parent, const QString &libraryPath)
     connect(ui->reloadAction, &QAction::triggered, this, &SLController::refreshLibrarySelector);
     connect(ui->preferencesAction, &QAction::triggered, this, &SLController::showPrefs);
     connect(ui->quitAction, &QAction::triggered, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+    connect(ui->helpAction, &QAction::triggered, this, &SLController::showHelp);
     connect(ui->aboutAction, &QAction::triggered, this, &SLController::showAbout);
+    connect(ui->aboutQtAction, &QAction::triggered, this, [] { UserInteraction::current().showAboutToolkit(); });
     connect(ui->htmlAlbumBasedExportButton, &QCheckBox::toggled, this, &SLController::toggleAlbumExport);
     connect(ui->htmlColorDefaultsButton, &QPushButton::clicked, this, &SLController::setHTMLColorsToDefault);
     connect(ui->htmlSetUpLinkingButton, &QPushButton::clicked, this, &SLController::setUpHTMLLinking);
@@ -275,9 +300,10 @@ SLController::SLController(QWidget *parent, const QString &libraryPath)
     // The sheet's double-click and drag settings are made with the sheet.
     s_mainController = this;
     ExportChoices::setMain(&m_choices);
+    // Loaded before showing, as a restored geometry asks: the window appears once, where it was left.
+    setUpControls();
     show();
     activateWindow();
-    setUpControls();
     applyAlbumBasedRule(isOn(ui->htmlAlbumBasedExportButton));
     applyDelimiterRule(ui->dtDelimiterPopUp->currentIndex());
     if (!m_XMLAccess->hasDocument())
@@ -351,6 +377,8 @@ void SLController::setUpControls()
     using namespace Preferences;
     m_choices.fillFromSettings(store());
     m_sheet->setUpButtonImages();
+    // Filled before the controls are loaded, so that the stored playlist can be selected in it.
+    fillPlaylistPopUp();
     // Before the sheet's tables are filled: the iTunes ordering decides whether the sort rows show.
     for (const ControlBinding &row : controlBindings(*ui, *m_sheet)) {
         switch (row.binding) {
@@ -386,12 +414,37 @@ void SLController::setUpControls()
         case Binding::MappingTable:
             loadMappingTable(controlOf<QTableWidget>(row), store().stringListForKey(QString(row.key)));
             break;
+        case Binding::WindowGeometry: {
+            // Nothing stored, or something unreadable: the size the form gives it, in the middle of the screen,
+            // clear of the top edge, where a restored window would be moved down to show its title bar.
+            const QByteArray geometry = QByteArray::fromBase64(stringFor(row.key).toLatin1());
+            if (geometry.isEmpty() || !row.control->restoreGeometry(geometry)) {
+                if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+                    QRect frame = row.control->frameGeometry();
+                    frame.moveCenter(screen->availableGeometry().center());
+                    row.control->move(frame.topLeft());
+                }
+            }
+            break;
+        }
+        case Binding::TabIndex: {
+            QTabWidget *const tabs = controlOf<QTabWidget>(row);
+            const qint64 tab = integerFor(row.key);
+            tabs->setCurrentIndex(tab >= 0 && tab < tabs->count() ? int(tab) : 0);
+            break;
+        }
+        case Binding::PlaylistPopUp: {
+            // A playlist gone from the library leaves the first one selected.
+            QComboBox *const popUp = controlOf<QComboBox>(row);
+            const int index = popUp->findData(stringFor(row.key), playlistTitleRole);
+            if (index >= 0)
+                popUp->setCurrentIndex(index);
+            break;
+        }
         }
     }
     m_sheet->updateSaveButton();
     m_sheet->reloadTables();
-
-    fillPlaylistPopUp();
 
     m_controlsLoaded = true;
     updatePlayerPlaylistPreview();
@@ -412,10 +465,22 @@ void SLController::saveControlStates()
 
 void SLController::fillPlaylistPopUp()
 {
-    ui->playlistPopUp->clear();
-    ui->playlistPopUp->addItems(ExportFlow::popUpTitles(m_XMLAccess->getPlaylistNames()));
-    if (ui->playlistPopUp->count() > 0)
-        ui->playlistPopUp->setCurrentIndex(0);
+    QComboBox *const popUp = ui->playlistPopUp;
+    popUp->clear();
+    const QIcon folderIcon = style()->standardIcon(QStyle::SP_DirIcon);
+    for (const ExportFlow::PlaylistItem &item : ExportFlow::playlistItems(m_XMLAccess->getPlaylistSummaries())) {
+        popUp->addItem(ExportFlow::playlistItemText(item), QVariant::fromValue(item.index));
+        const int at = popUp->count() - 1;
+        popUp->setItemData(at, item.title, playlistTitleRole);
+        if (item.folder) {
+            popUp->setItemIcon(at, folderIcon);
+            QFont bold = popUp->font();
+            bold.setBold(true);
+            popUp->setItemData(at, bold, Qt::FontRole);
+        }
+    }
+    if (popUp->count() > 0)
+        popUp->setCurrentIndex(0);
     showLibraryState();
 }
 
@@ -439,9 +504,7 @@ void SLController::showPlaylistSummary()
 {
     if (!m_summaryLabel || !m_XMLAccess)
         return;
-    const std::optional<Playlist> playlist = ui->playlistPopUp->currentIndex() < 0
-        ? std::nullopt
-        : m_XMLAccess->getPlaylist(ui->playlistPopUp->currentText());
+    const std::optional<Playlist> playlist = selectedPlaylist();
     m_summaryLabel->setText(playlist ? StatusTexts::playlistSummary(*playlist) : QString());
 }
 
@@ -501,6 +564,19 @@ void SLController::dropEvent(QDropEvent *event)
     openLibrary(urls.first().toLocalFile());
 }
 
+QString SLController::selectedPlaylistTitle() const
+{
+    return ui->playlistPopUp->currentData(playlistTitleRole).toString();
+}
+
+std::optional<Playlist> SLController::selectedPlaylist() const
+{
+    const QVariant index = ui->playlistPopUp->currentData();
+    if (!m_XMLAccess || !index.isValid())
+        return std::nullopt;
+    return m_XMLAccess->getPlaylistAt(index.value<qsizetype>());
+}
+
 void SLController::applyAlbumBasedRule(bool albumBased)
 {
     const ExportFlow::AlbumBasedStates states = ExportFlow::albumBasedStates(albumBased);
@@ -541,7 +617,7 @@ void SLController::saveExport()
     if (ui->playlistPopUp->count() == 0)
         return;
     const int tab = ui->mainTabView->currentIndex();
-    const auto request = ExportFlow::savePanelRequest(ui->playlistPopUp->currentText(), tab);
+    const auto request = ExportFlow::savePanelRequest(selectedPlaylistTitle(), tab);
     QPointer<SLController> self(this);
     UserInteraction::current().beginSavePanel(request, [self](std::optional<QString> chosenPath) {
         if (self)
@@ -557,8 +633,8 @@ void SLController::savePanelDidEnd(const std::optional<QString> &chosenPath)
     const ExportFormat *format = ExportFormat::forTab(tab);
     const bool pageSet = format && format->writesPageSet;
     const QList<StatusTexts::FileStamp> before = StatusTexts::stampExportTargets(*chosenPath, pageSet);
-    const std::optional<ExportFormat::Outcome> outcome = ExportFlow::finishExport(
-        *m_XMLAccess, ui->playlistPopUp->currentText(), tab, isOn(ui->htmlAlbumBasedExportButton), *chosenPath);
+    const std::optional<ExportFormat::Outcome> outcome = ExportFlow::finishExport(*m_XMLAccess,
+        ui->playlistPopUp->currentData().value<qsizetype>(), tab, isOn(ui->htmlAlbumBasedExportButton), *chosenPath);
     // A failure has said so in its alert; the status bar only ever tells what is on disk now.
     showExportResult(StatusTexts::writtenSince(before), pageSet);
     // Told where it does not stop the user: a skipped song must not go unseen, but needs no answer.
@@ -596,7 +672,7 @@ void SLController::setUpPlayerPlaylistTab()
     ui->ppPreviewTable->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     connect(table, &QTableWidget::itemChanged, this, &SLController::updatePlayerPlaylistPreview);
     connect(ui->ppPlaylistDirField, &QLineEdit::textChanged, this, &SLController::updatePlayerPlaylistPreview);
-    connect(ui->playlistPopUp, &QComboBox::currentTextChanged, this, &SLController::updatePlayerPlaylistPreview);
+    connect(ui->playlistPopUp, &QComboBox::currentIndexChanged, this, &SLController::updatePlayerPlaylistPreview);
     connect(ui->ppAddMappingButton, &QPushButton::clicked, this, &SLController::addMapping);
     connect(ui->ppRemoveMappingButton, &QPushButton::clicked, this, &SLController::removeMapping);
     connect(ui->ppMoveUpButton, &QPushButton::clicked, this, [this] { moveMapping(-1); });
@@ -678,7 +754,7 @@ void SLController::updatePlayerPlaylistPreview()
             storeControl(row, scratch);
     }
     QTableWidget *const table = ui->ppPreviewTable;
-    const std::optional<Playlist> playlist = m_XMLAccess->getPlaylist(ui->playlistPopUp->currentText());
+    const std::optional<Playlist> playlist = selectedPlaylist();
     if (!playlist) {
         table->setRowCount(0);
         ui->ppPreviewSummaryLabel->clear();
@@ -712,8 +788,7 @@ void SLController::setHTMLColorsToDefault()
 
 void SLController::setUpHTMLLinking()
 {
-    PrefsPanel::sharedInstance().setCurrentPlaylist(
-        m_XMLAccess->getPlaylist(ui->playlistPopUp->currentText()), m_XMLAccess->musicFolder());
+    PrefsPanel::sharedInstance().setCurrentPlaylist(selectedPlaylist(), m_XMLAccess->musicFolder());
     PrefsPanel::sharedInstance().showLinksPanel();
 }
 
@@ -724,8 +799,7 @@ void SLController::setDTEncodingToDefault()
 
 void SLController::showPrefs()
 {
-    PrefsPanel::sharedInstance().setCurrentPlaylist(
-        m_XMLAccess->getPlaylist(ui->playlistPopUp->currentText()), m_XMLAccess->musicFolder());
+    PrefsPanel::sharedInstance().setCurrentPlaylist(selectedPlaylist(), m_XMLAccess->musicFolder());
     PrefsPanel::sharedInstance().showPanel();
 }
 
@@ -760,5 +834,21 @@ void SLController::showAbout()
         u"<h3>Setlistry "_s + QCoreApplication::applicationVersion()
             + u"</h3><p>Publishes the playlists of your iTunes library as HTML pages, delimited text, "
               u"M3U playlists and QuickTime Streaming Server playlists.</p>"
-              u"<p>Setlistry only reads the library file; it never changes it.</p>"_s);
+              u"<p>Setlistry only reads the library file; it never changes it.</p>"
+              u"<p>Free software under the MIT licence.</p>"_s);
+}
+
+QString SLController::helpDocumentPath()
+{
+    // The installed copy sits at the same place relative to the program wherever the whole tree was installed;
+    // a program run from its build tree has only the source's.
+    const QString installed
+        = QCoreApplication::applicationDirPath() + u"/"_s + QStringLiteral(SETLISTRY_DOC_FROM_BIN) + u"/README.md"_s;
+    return QFileInfo::exists(installed) ? QFileInfo(installed).canonicalFilePath()
+                                        : QStringLiteral(SETLISTRY_SOURCE_README);
+}
+
+void SLController::showHelp()
+{
+    QDesktopServices::openUrl(QUrl::fromLocalFile(helpDocumentPath()));
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/library/Playlist.h"
 #include "core/settings/ExportChoices.h"
 
 #include <QMainWindow>
@@ -66,6 +67,10 @@ public:
     // The padding check box is kept, but disabled, while the chosen delimiter does not pad.
     void applyDelimiterRule(int delimiterIndex);
     void showPrefs();
+    // The README, opened in the desktop's viewer for it.
+    void showHelp();
+    // The installed README, or the source tree's when the program runs from its build tree.
+    static QString helpDocumentPath();
     // Reads the library file again and refills the playlist pop-up, selecting the first playlist.
     void refreshLibrarySelector();
     // File › Open Library…: the chooser, then openLibrary().
@@ -106,6 +111,9 @@ private:
     void reportUnreadableLibrary(const QString &path);
     void showExportResult(const QStringList &written, bool pageSet);
     void showExportFolder();
+    // The playlist selected in the pop-up, built afresh, and its title; nothing when there is none.
+    std::optional<Playlist> selectedPlaylist() const;
+    QString selectedPlaylistTitle() const;
     void showAbout();
     void setUpPlayerPlaylistTab();
     void updateMappingButtons();

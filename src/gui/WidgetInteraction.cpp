@@ -165,6 +165,11 @@ void WidgetInteraction::showAbout(const QString &title, const QString &text)
     QMessageBox::about(dialogParent(), title, text);
 }
 
+void WidgetInteraction::showAboutToolkit()
+{
+    QMessageBox::aboutQt(dialogParent());
+}
+
 void WidgetInteraction::terminate()
 {
     m_terminating = true;

@@ -22,6 +22,7 @@ public:
     // on any other folder it goes into it.
     std::optional<QString> chooseFileToOpen(const OpenFileRequest &request) override;
     void showAbout(const QString &title, const QString &text) override;
+    void showAboutToolkit() override;
     void terminate() override;
     bool isTerminating() const override { return m_terminating; }
 

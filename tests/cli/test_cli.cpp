@@ -7,6 +7,7 @@
 #include "support/TestSupport.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -680,4 +681,60 @@ TEST(Cli, PlayerPlaylistsOfAllTakeTheChosenFileTypeAndNothingSkippedPrintsNothin
     EXPECT_EQ(r.status, 0);
     EXPECT_TRUE(r.err.isEmpty()) << r.err.toStdString();
     EXPECT_TRUE(r.out.isEmpty());
+}
+
+TEST(Cli, AllNestsFolderPlaylistsUnlessFlat)
+{
+    CoreEnvironment env;
+    const auto track = [](int id, const char *name) -> QByteArray {
+        const QByteArray n = QByteArray::number(id);
+        return "<key>" + n + "</key><dict><key>Track ID</key><integer>" + n + "</integer><key>Name</key><string>" + name
+            + "</string><key>Total Time</key><integer>1000</integer><key>Location</key>" + "<string>file:///music/"
+            + name + ".mp3</string></dict>";
+    };
+    const auto playlist = [](const char *name, const char *keys, std::initializer_list<int> ids) -> QByteArray {
+        QByteArray items;
+        for (int id : ids)
+            items += "<dict><key>Track ID</key><integer>" + QByteArray::number(id) + "</integer></dict>";
+        return "<dict><key>Name</key><string>" + QByteArray(name) + "</string>" + keys
+            + "<key>Playlist Items</key><array>" + items + "</array></dict>";
+    };
+    const QByteArray xml
+        = "<?xml version=\"1.0\" encoding=\"UTF-8\"?><plist version=\"1.0\"><dict><key>Tracks</key><dict>"
+        + track(1, "Alpha") + track(2, "Beta") + "</dict><key>Playlists</key><array>"
+        + playlist("Trips", "<key>Playlist Persistent ID</key><string>F1</string><key>Folder</key><true/>", { 1, 2 })
+        + playlist("Road", "<key>Parent Persistent ID</key><string>F2</string>", { 1 })
+        + playlist("Inner",
+            "<key>Playlist Persistent ID</key><string>F2</string><key>Parent Persistent ID</key>"
+            "<string>F1</string><key>Folder</key><true/>",
+            { 1 })
+        + playlist("Trips", "", { 2 }) + "</array></dict></plist>";
+    const QString library = env.path(u"folders.xml"_s);
+    writeFileBytes(library, xml);
+
+    const struct
+    {
+        const char *what;
+        QStringList extra;
+        QStringList files; // relative to DIR, every file written
+    } cases[] = {
+        { "nested", {}, { u"Trips 2.m3u"_s, u"Trips/Inner/Road.m3u"_s } },
+        { "flat", { u"--flat"_s }, { u"Inner.m3u"_s, u"Road.m3u"_s, u"Trips 2.m3u"_s, u"Trips.m3u"_s } },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        const QString dir = env.path(QString::fromLatin1(c.what));
+        const Result r = runExporter(env,
+            QStringList { u"--library"_s, library, u"--all"_s, u"--format"_s, u"m3u"_s, u"--output-dir"_s, dir }
+                + c.extra);
+        ASSERT_EQ(r.status, 0) << r.err.toStdString();
+        QStringList files;
+        QDirIterator it(dir, QDir::Files, QDirIterator::Subdirectories);
+        while (it.hasNext())
+            files.append(QDir(dir).relativeFilePath(it.next()));
+        files.sort();
+        EXPECT_EQ(files.join(u'|').toStdString(), c.files.join(u'|').toStdString());
+    }
+    EXPECT_TRUE(readFileBytes(env.path(u"nested/Trips/Inner/Road.m3u"_s)).contains("Alpha"));
+    EXPECT_TRUE(readFileBytes(env.path(u"nested/Trips 2.m3u"_s)).contains("Beta"));
 }

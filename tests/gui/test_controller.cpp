@@ -20,8 +20,10 @@
 #include <QDialog>
 #include <QDir>
 #include <QFileInfo>
+#include <QFont>
 #include <QLineEdit>
 #include <QListView>
+#include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
 #include <QTabWidget>
@@ -383,20 +385,62 @@ TEST_F(ControllerTest, SavePanelProposesTheNameAndStartsInTheLastFolder)
     EXPECT_EQ(interaction().savePanelRequests.first().startFolder, env().home());
 }
 
-TEST_F(ControllerTest, PlaylistsSharingANameAppearOnceAndTheFirstIsExported)
+TEST_F(ControllerTest, PlaylistsSharingANameAreToldApartAndEachExportsItself)
 {
     start();
-    EXPECT_EQ(
-        itemsOf(find<QComboBox>("playlistPopUp")), QStringList({ u"Library"_s, u"Rock/Pop"_s, u"Empty"_s, u"Mix"_s }));
+    EXPECT_EQ(itemsOf(find<QComboBox>("playlistPopUp")),
+        QStringList({ u"Library"_s, u"Rock/Pop"_s, u"Mix"_s, u"Empty"_s, u"Mix (2)"_s }));
 
-    find<QComboBox>("playlistPopUp")->setCurrentText(u"Mix"_s);
+    const struct
+    {
+        QString item;
+        const char *has;
+        const char *hasNot;
+    } cases[] = { { u"Mix"_s, "Alpha", "Beta" }, { u"Mix (2)"_s, "Beta", "Alpha" } };
     find<QTabWidget>("mainTabView")->setCurrentIndex(2);
-    const QString target = env().path(u"Mix.m3u"_s);
+    for (const auto &c : cases) {
+        find<QComboBox>("playlistPopUp")->setCurrentText(c.item);
+        const QString target = env().path(c.item + u".m3u"_s);
+        interaction().savePanelAnswers.push_back(target);
+        find<QPushButton>("exportButton")->click();
+        EXPECT_EQ(interaction().savePanelRequests.last().proposedName, c.item + u".m3u"_s);
+        const QByteArray written = readFileBytes(target);
+        EXPECT_TRUE(written.contains(c.has)) << written.constData();
+        EXPECT_FALSE(written.contains(c.hasNot)) << written.constData();
+    }
+}
+
+TEST_F(ControllerTest, FoldersShowTheirPlaylistsUnderThemAndExportTheirOwnSongs)
+{
+    QByteArray xml = libraryXml({ { 1, u"Alpha"_s, u"Zed"_s, u"One"_s }, { 2, u"Beta"_s, u"Abba"_s, u"Two"_s } },
+        { { u"Trips"_s, { 1, 2 } }, { u"Loose"_s, { 2 } }, { u"Road"_s, { 1 } } });
+    const auto mark = [&xml](const char *name, const char *keys) {
+        const QByteArray at = QByteArray("<string>") + name + "</string>\n";
+        xml.replace(at, QByteArray(at + keys));
+    };
+    mark("Trips", "<key>Playlist Persistent ID</key><string>F1</string><key>Folder</key><true/>\n");
+    mark("Road", "<key>Parent Persistent ID</key><string>F1</string>\n");
+    writeLibrary(xml);
+    start();
+
+    QComboBox *popUp = find<QComboBox>("playlistPopUp");
+    EXPECT_EQ(itemsOf(popUp), QStringList({ u"Trips"_s, u"    Road"_s, u"Loose"_s }));
+    EXPECT_TRUE(popUp->itemData(0, Qt::FontRole).value<QFont>().bold());
+    EXPECT_FALSE(popUp->itemIcon(0).isNull());
+    EXPECT_TRUE(popUp->itemIcon(1).isNull());
+
+    popUp->setCurrentIndex(0);
+    find<QTabWidget>("mainTabView")->setCurrentIndex(2);
+    const QString target = env().path(u"Trips.m3u"_s);
     interaction().savePanelAnswers.push_back(target);
     find<QPushButton>("exportButton")->click();
     const QByteArray written = readFileBytes(target);
-    EXPECT_TRUE(written.contains("Alpha")) << written.constData();
-    EXPECT_FALSE(written.contains("Beta")) << "the second \"Mix\" must not be exported";
+    EXPECT_TRUE(written.contains("Alpha") && written.contains("Beta")) << written.constData();
+
+    // The title, not the indented text, is what is proposed and stored.
+    popUp->setCurrentIndex(1);
+    m_controller->saveControlStates();
+    EXPECT_EQ(store().stringForKey(QString(prLastPlaylist)), u"Road"_s);
 }
 
 TEST_F(ControllerTest, AnEmptyLibraryOpensNoSavePanel)
@@ -483,6 +527,46 @@ TEST_F(ControllerTest, AboutBoxGoesThroughTheInteraction)
     EXPECT_EQ(interaction().abouts.first().title, u"About Setlistry"_s);
     EXPECT_TRUE(interaction().abouts.first().text.contains(QCoreApplication::applicationVersion()));
     EXPECT_TRUE(interaction().abouts.first().text.contains(u"never changes it"_s));
+}
+
+TEST_F(ControllerTest, TheHelpMenuOpensTheReadmeAndBothAboutBoxes)
+{
+    start();
+    const QAction *help = find<QAction>("helpAction");
+    ASSERT_NE(help, nullptr);
+    EXPECT_EQ(help->shortcut(), QKeySequence(Qt::Key_F1));
+    const QFileInfo readme(SLController::helpDocumentPath());
+    EXPECT_TRUE(readme.isFile()) << readme.filePath().toStdString();
+    EXPECT_EQ(readme.fileName(), u"README.md"_s);
+
+    const QList<QAction *> menu = find<QMenu>("helpMenu")->actions();
+    for (const char *name : { "helpAction", "aboutAction", "aboutQtAction" })
+        EXPECT_TRUE(menu.contains(find<QAction>(name))) << name;
+    find<QAction>("aboutQtAction")->trigger();
+    EXPECT_EQ(interaction().toolkitAbouts, 1);
+    find<QAction>("aboutAction")->trigger();
+    ASSERT_EQ(interaction().abouts.size(), 1);
+    EXPECT_TRUE(interaction().abouts.first().text.contains(u"MIT"_s));
+}
+
+TEST_F(ControllerTest, TheWindowComesBackWhereItWasLeft)
+{
+    start();
+    m_controller->resize(900, 760);
+    find<QTabWidget>("mainTabView")->setCurrentIndex(2);
+    find<QComboBox>("playlistPopUp")->setCurrentText(u"Rock/Pop"_s);
+
+    restart();
+    EXPECT_EQ(m_controller->size(), QSize(900, 760));
+    EXPECT_EQ(find<QTabWidget>("mainTabView")->currentIndex(), 2);
+    EXPECT_EQ(find<QComboBox>("playlistPopUp")->currentText(), u"Rock/Pop"_s);
+
+    // A playlist gone from the library, or a tab that no longer exists, leaves the first of each.
+    store().setObject(u"Gone"_s, QString(prLastPlaylist));
+    store().setInteger(99, QString(prLastTab));
+    m_controller->setUpControls();
+    EXPECT_EQ(find<QComboBox>("playlistPopUp")->currentIndex(), 0);
+    EXPECT_EQ(find<QTabWidget>("mainTabView")->currentIndex(), 0);
 }
 
 TEST_F(ControllerTest, DefaultEncodingButtonSelectsUTF8WithoutStoring)

@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
 
@@ -53,6 +54,9 @@ TEST_F(PrefsTest, TheWindowIsMadeOnceAndFilledOnceFromTheSettings)
     ASSERT_NE(window, nullptr);
     EXPECT_TRUE(window->isVisible());
     EXPECT_FALSE(window->isModal());
+    // The platform adds " — Setlistry" (the application's display name) to what the window shows.
+    EXPECT_EQ(window->windowTitle(), u"Preferences"_s);
+    EXPECT_FALSE(prefs.mainTabView()->tabBar()->isVisible()) << "no tab bar for a single tab";
     EXPECT_EQ(prefs.musicPathField()->text(), u"/srv/music"_s);
     EXPECT_TRUE(prefs.serverPathField()->text().isEmpty());
     EXPECT_EQ(prefs.musicPathField(), window->findChild<QLineEdit *>(u"musicPathField"_s));

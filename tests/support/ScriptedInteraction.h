@@ -42,6 +42,7 @@ public:
     QList<OpenFileRequest> openFileRequests;
     QList<About> abouts;
     int beeps = 0;
+    int toolkitAbouts = 0;
     bool terminated = false;
 
     AlertButton runCriticalAlert(const QString &title, const QString &message, const QString &defaultButton,
@@ -52,6 +53,7 @@ public:
     std::optional<QString> chooseColor(const QString &currentColor, const QString &title) override;
     std::optional<QString> chooseFileToOpen(const OpenFileRequest &request) override;
     void showAbout(const QString &title, const QString &text) override;
+    void showAboutToolkit() override { ++toolkitAbouts; }
     void terminate() override;
     bool isTerminating() const override { return terminated; }
 };

@@ -10,6 +10,8 @@
 #include "core/settings/Preferences.h"
 #include "core/text/kwStringMethods.h"
 
+#include <QHash>
+#include <functional>
 #include <limits>
 
 using namespace Qt::StringLiterals;
@@ -49,10 +51,11 @@ UserInteraction::SavePanelRequest savePanelRequest(const QString &playlistTitle,
     return { saveStartFolder(), proposedFileName(playlistTitle, tab), extensionForTab(tab) };
 }
 
-std::optional<ExportFormat::Outcome> finishExport(
-    const XMLAccessor &library, const QString &playlistTitle, int tab, bool albumBased, const QString &chosenPath)
+namespace {
+
+std::optional<ExportFormat::Outcome> exportBuilt(
+    const std::optional<Playlist> &playlist, int tab, bool albumBased, const QString &chosenPath)
 {
-    const std::optional<Playlist> playlist = library.getPlaylist(playlistTitle);
     // The folder is remembered even when the playlist has gone, so the next panel starts there.
     UserDefaults::standardUserDefaults().setObject(
         PathUtils::stringByDeletingLastPathComponent(chosenPath), QString(Preferences::prLastSaveDir));
@@ -63,6 +66,71 @@ std::optional<ExportFormat::Outcome> finishExport(
     if (!format)
         return std::nullopt;
     return format->save(PathUtils::stringByStandardizingPath(chosenPath), *playlist, albumBased);
+}
+
+} // namespace
+
+std::optional<ExportFormat::Outcome> finishExport(
+    const XMLAccessor &library, const QString &playlistTitle, int tab, bool albumBased, const QString &chosenPath)
+{
+    return exportBuilt(library.getPlaylist(playlistTitle), tab, albumBased, chosenPath);
+}
+
+std::optional<ExportFormat::Outcome> finishExport(
+    const XMLAccessor &library, qsizetype playlistIndex, int tab, bool albumBased, const QString &chosenPath)
+{
+    return exportBuilt(library.getPlaylistAt(playlistIndex), tab, albumBased, chosenPath);
+}
+
+QList<PlaylistItem> playlistItems(const QList<XMLAccessor::PlaylistSummary> &summaries)
+{
+    const qsizetype n = summaries.size();
+    QHash<QString, qsizetype> byId;
+    for (qsizetype i = 0; i < n; ++i) {
+        if (summaries[i].persistentId && !byId.contains(*summaries[i].persistentId))
+            byId.insert(*summaries[i].persistentId, i);
+    }
+    // The parent of each entry, when it names a folder of the library.
+    QList<qsizetype> parentOf(n, -1);
+    for (qsizetype i = 0; i < n; ++i) {
+        const auto &parentId = summaries[i].parentPersistentId;
+        if (parentId && byId.contains(*parentId) && summaries[byId.value(*parentId)].folder)
+            parentOf[i] = byId.value(*parentId);
+    }
+    // A loop of parents would hide its members from the tree: the entry that closes it goes to the top.
+    for (qsizetype i = 0; i < n; ++i) {
+        qsizetype steps = 0;
+        for (qsizetype p = parentOf[i]; p >= 0 && steps <= n; p = parentOf[p], ++steps) {
+            if (p == i) {
+                parentOf[i] = -1;
+                break;
+            }
+        }
+    }
+    QList<QList<qsizetype>> children(n);
+    QList<qsizetype> roots;
+    for (qsizetype i = 0; i < n; ++i)
+        (parentOf[i] < 0 ? roots : children[parentOf[i]]).append(i);
+
+    QHash<QString, int> seen;
+    QList<PlaylistItem> items;
+    items.reserve(n);
+    const std::function<void(qsizetype, int)> visit = [&](qsizetype i, int depth) {
+        const QString &name = summaries[i].name;
+        const int count = ++seen[name];
+        items.append(
+            { count == 1 ? name : name + u" ("_s + QString::number(count) + u')', i, depth, summaries[i].folder });
+        for (qsizetype child : children[i])
+            visit(child, depth + 1);
+    };
+    for (qsizetype root : roots)
+        visit(root, 0);
+    return items;
+}
+
+QString playlistItemText(const PlaylistItem &item)
+{
+    return QString(item.depth * 4, u' ') + item.title;
 }
 
 QStringList popUpTitles(const QStringList &titles)

@@ -1,14 +1,13 @@
 #pragma once
 
 #include "ExportFormat.h"
+#include "core/library/XMLAccessor.h"
 #include "core/platform/UserInteraction.h"
 
 #include <QList>
 #include <QString>
 #include <QStringList>
 #include <optional>
-
-class XMLAccessor;
 
 // The steps of an export from the main window that need no widget, and the mappings between the window's
 // pop-ups and the stored settings. The window keeps only the wiring, so these are tested without a display.
@@ -34,6 +33,25 @@ UserInteraction::SavePanelRequest savePanelRequest(const QString &playlistTitle,
 // `tab` with the standardised path. Answers what the exporter told (nothing when no playlist has that title).
 std::optional<ExportFormat::Outcome> finishExport(
     const XMLAccessor &library, const QString &playlistTitle, int tab, bool albumBased, const QString &chosenPath);
+
+// One item of the playlist pop-up: a playlist entry of the library, shown under the folder it is in.
+struct PlaylistItem
+{
+    QString title; // the name; a repeated name gets " (2)", " (3)", ... in the order shown
+    qsizetype index = 0; // its index in XMLAccessor::getPlaylistSummaries(), by which it is exported
+    int depth = 0; // how many folders it is in
+    bool folder = false;
+    friend bool operator==(const PlaylistItem &, const PlaylistItem &) = default;
+};
+// Every playlist, each folder followed by what it holds (in library order within it). A parent that is not
+// in the library, or a loop of parents, leaves the playlist at the top.
+QList<PlaylistItem> playlistItems(const QList<XMLAccessor::PlaylistSummary> &summaries);
+// The text of the item in the pop-up: the title indented by its depth.
+QString playlistItemText(const PlaylistItem &item);
+
+// The same as finishExport() above for the playlist at `playlistIndex` of XMLAccessor::getPlaylistSummaries().
+std::optional<ExportFormat::Outcome> finishExport(
+    const XMLAccessor &library, qsizetype playlistIndex, int tab, bool albumBased, const QString &chosenPath);
 
 // The item titles of a pop-up after adding `titles` one by one, where adding a title already present removes
 // the earlier item first (so repeated playlist names appear once, at the place of the last of them).

@@ -289,6 +289,21 @@ std::optional<Playlist> XMLAccessor::getPlaylistByPersistentId(const QString &pe
     return std::nullopt;
 }
 
+std::optional<Playlist> XMLAccessor::getPlaylistAt(qsizetype index) const
+{
+    if (!m_data || index < 0)
+        return std::nullopt;
+    const qsizetype n = m_playlists.count();
+    for (qsizetype i = 0; i < n; ++i) {
+        const PlistValue entry = m_playlists.valueAt(i);
+        if (!entry.value("Name"_L1).isString())
+            continue;
+        if (index-- == 0)
+            return Playlist::initWithDict(entry, trackIndex());
+    }
+    return std::nullopt;
+}
+
 void XMLAccessor::forEachPlaylist(const std::function<void(const Playlist &)> &visit) const
 {
     if (!m_data)

@@ -63,6 +63,10 @@ public:
     // and that has a "Name"; nothing when none does.
     std::optional<Playlist> getPlaylistByPersistentId(const QString &persistentId) const;
 
+    // A new playlist built from the entry at `index` of getPlaylistSummaries(); nothing when there is none. The
+    // one way to reach each of several playlists of the same name and without a persistent ID.
+    std::optional<Playlist> getPlaylistAt(qsizetype index) const;
+
     // Builds every playlist entry that has a "Name", each itself (not the first of its name), in library order,
     // one at a time (the command-line exporter's --all).
     void forEachPlaylist(const std::function<void(const Playlist &)> &visit) const;

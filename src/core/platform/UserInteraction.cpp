@@ -28,6 +28,8 @@ std::optional<QString> UserInteraction::chooseFileToOpen(const OpenFileRequest &
 
 void UserInteraction::showAbout(const QString &, const QString &) { }
 
+void UserInteraction::showAboutToolkit() { }
+
 UserInteraction *UserInteraction::setCurrent(UserInteraction *interaction)
 {
     return std::exchange(s_current, interaction);

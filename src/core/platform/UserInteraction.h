@@ -52,6 +52,8 @@ public:
     virtual std::optional<QString> chooseFileToOpen(const OpenFileRequest &request);
     // The modal About box; `text` is rich text. A front end without one shows nothing.
     virtual void showAbout(const QString &title, const QString &text);
+    // The modal About box of the toolkit the front end is built on; a front end without one shows nothing.
+    virtual void showAboutToolkit();
     // Ends the application. Callers return at once without further work after calling it; the front end
     // leaves its event loop (or exits) and stores nothing on the way out.
     virtual void terminate() = 0;

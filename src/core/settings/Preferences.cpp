@@ -18,11 +18,11 @@ Key key(QLatin1StringView stored, Kind kind, QLatin1StringView defaultText)
 
 } // namespace
 
-const std::array<Key, 34> &keys()
+const std::array<Key, 37> &keys()
 {
     // Booleans and numbers are registered as the strings "YES", "NO" and "0": the typed reads turn them into
     // values, and the controls store real booleans and integers later on.
-    static const std::array<Key, 34> table = {
+    static const std::array<Key, 37> table = {
         key(prLastSaveDir, Kind::String, "~"_L1),
         key(prMusicDataFolder, Kind::String, "~/Music/iTunes"_L1),
         key(prMusicFolderPath, Kind::String, ""_L1),
@@ -57,6 +57,9 @@ const std::array<Key, 34> &keys()
         key(prPPStreams, Kind::String, "skip"_L1),
         key(prPPExtension, Kind::String, "m3u8"_L1),
         key(prRecentLibraries, Kind::StringArray, ""_L1),
+        key(prWindowGeometry, Kind::String, ""_L1),
+        key(prLastTab, Kind::Integer, "0"_L1),
+        key(prLastPlaylist, Kind::String, ""_L1),
     };
     return table;
 }

@@ -61,12 +61,18 @@ inline constexpr QLatin1StringView prPPExtension { "PlayerPlaylistExtension" };
 
 inline constexpr QLatin1StringView prRecentLibraries { "RecentLibraries" };
 
-// The 34 keys in declaration order.
-const std::array<Key, 34> &keys();
+// Where the user left the window: its geometry as QWidget::saveGeometry() gives it, in base64 (empty: the
+// window's own size), the index of the format tab, and the title of the playlist selected.
+inline constexpr QLatin1StringView prWindowGeometry { "WindowGeometry" };
+inline constexpr QLatin1StringView prLastTab { "LastTab" };
+inline constexpr QLatin1StringView prLastPlaylist { "LastPlaylist" };
+
+// The 37 keys in declaration order.
+const std::array<Key, 37> &keys();
 const Key *findKey(QLatin1StringView storedKey);
 const Key *findKey(const QString &storedKey);
 
-// Registers the 33 defaults with `store`. Both front ends call it once at start, before anything reads a
+// Registers the 36 defaults with `store`. Both front ends call it once at start, before anything reads a
 // setting.
 void registerDefaults(UserDefaults &store);
 

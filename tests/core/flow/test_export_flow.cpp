@@ -259,3 +259,48 @@ TEST(ExportFlowTest, FinishingWritesTheFormatOfTheTab)
     EXPECT_FALSE(ExportFlow::finishExport(library, u"Downloaded"_s, 5, false, env.path(u"out/x"_s)));
     EXPECT_TRUE(env.interaction().alerts.isEmpty());
 }
+
+TEST(ExportFlowPlaylistItems, FoldersHoldTheirPlaylistsAndRepeatedNamesAreNumbered)
+{
+    using Summary = XMLAccessor::PlaylistSummary;
+    const auto entry = [](const char *name, const char *id, const char *parent, bool folder) {
+        Summary s;
+        s.name = QString::fromUtf8(name);
+        if (*id)
+            s.persistentId = QString::fromUtf8(id);
+        if (*parent)
+            s.parentPersistentId = QString::fromUtf8(parent);
+        s.folder = folder;
+        return s;
+    };
+    using Item = ExportFlow::PlaylistItem;
+    const struct
+    {
+        const char *what;
+        QList<Summary> summaries;
+        QList<Item> items;
+    } cases[] = {
+        { "children follow their folder, nested",
+            { entry("Mix", "", "A", false), entry("A", "A", "", true), entry("B", "B", "A", true),
+                entry("Mix", "", "B", false), entry("Top", "", "", false) },
+            { { u"A"_s, 1, 0, true }, { u"Mix"_s, 0, 1, false }, { u"B"_s, 2, 1, true }, { u"Mix (2)"_s, 3, 2, false },
+                { u"Top"_s, 4, 0, false } } },
+        { "a parent that is missing or no folder leaves the playlist at the top",
+            { entry("X", "X", "gone", false), entry("Y", "", "X", false) },
+            { { u"X"_s, 0, 0, false }, { u"Y"_s, 1, 0, false } } },
+        { "a loop of folders still shows every member", { entry("P", "P", "Q", true), entry("Q", "Q", "P", true) },
+            { { u"P"_s, 0, 0, true }, { u"Q"_s, 1, 1, true } } },
+        { "three of a name", { entry("D", "", "", false), entry("D", "", "", false), entry("D", "", "", false) },
+            { { u"D"_s, 0, 0, false }, { u"D (2)"_s, 1, 0, false }, { u"D (3)"_s, 2, 0, false } } },
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        const QList<Item> items = ExportFlow::playlistItems(c.summaries);
+        ASSERT_EQ(items.size(), c.items.size());
+        for (qsizetype i = 0; i < items.size(); ++i) {
+            EXPECT_EQ(items[i].title.toStdString(), c.items[i].title.toStdString()) << i;
+            EXPECT_EQ(items[i], c.items[i]) << i;
+        }
+    }
+    EXPECT_EQ(ExportFlow::playlistItemText({ u"Road"_s, 3, 2, false }), u"        Road"_s);
+}

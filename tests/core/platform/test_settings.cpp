@@ -37,11 +37,12 @@ TEST(Settings, FirstStartReadsRegisteredDefaults)
         QString value;
     } words[] = { { P::prPPPaths, u"absolute"_s }, { P::prPPDir, QString() }, { P::prPPSeparator, u"auto"_s },
         { P::prPPUnicode, u"nfc"_s }, { P::prPPLineEnd, u"lf"_s }, { P::prPPStreams, u"skip"_s },
-        { P::prPPExtension, u"m3u8"_s } };
+        { P::prPPExtension, u"m3u8"_s }, { P::prWindowGeometry, QString() }, { P::prLastPlaylist, QString() } };
     for (const auto &w : words)
         EXPECT_EQ(s.stringForKey(QString(w.key)), w.value) << QString(w.key).toStdString();
     EXPECT_EQ(s.objectForKey(QString(P::prPPMappings)).typeId(), QMetaType::QStringList);
-    EXPECT_EQ(P::keys().size(), 34u);
+    EXPECT_EQ(s.integerForKey(QString(P::prLastTab)), 0);
+    EXPECT_EQ(P::keys().size(), 37u);
 }
 
 TEST(Settings, TypedReadsConvertBetweenKinds)
