@@ -32,7 +32,8 @@ QStringList itemsOf(const QComboBox *popUp)
     return items;
 }
 
-const QStringList standardPlaylists = { u"Library"_s, u"Rock/Pop"_s, u"Empty"_s, u"Mix"_s };
+// Two playlists of the library are named "Mix": each is its own item.
+const QStringList standardPlaylists = { u"Library"_s, u"Rock/Pop"_s, u"Mix"_s, u"Empty"_s, u"Mix (2)"_s };
 
 QByteArray otherLibraryXml()
 {
