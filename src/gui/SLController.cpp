@@ -708,8 +708,9 @@ void SLController::removeMapping()
     if (row < 0)
         return;
     table->removeRow(row);
-    if (table->rowCount() > 0)
-        table->setCurrentCell(qMin(row, table->rowCount() - 1), 0);
+    // Not qMin over the temporary: GCC's release build takes that for a dangling reference.
+    if (const int last = table->rowCount() - 1; last >= 0)
+        table->setCurrentCell(row < last ? row : last, 0);
     updateMappingButtons();
     updatePlayerPlaylistPreview();
 }
